@@ -1,0 +1,239 @@
+// Locks, threads, byte order, time stamps and RPC start-up.
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <mutex>
+#include <new>
+
+#include "gxr/gxr.h"
+#include "locks.hpp"
+
+// A binary semaphore: unlike a mutex it may be given back by any thread, and
+// unlike a counting semaphore giving back a free lock is an error rather than
+// a second permit.
+struct GxrLockObject {
+  std::mutex mutex;
+  std::condition_variable freed;
+  bool taken = false;
+};
+
+namespace {
+
+GxrLock gFileManagerLock = nullptr;
+GxrLock gEngineLock = nullptr;
+GxrLock gAccuracyLock = nullptr;
+
+// Unmatched GXR_ThreadInit calls; callers keep init and cleanup on one thread.
+int32_t gInitCount = 0;
+bool gRpcStarted = false;
+
+int createLock(GxrLock *lock) {
+  *lock = new (std::nothrow) GxrLockObject;
+  return *lock == nullptr ? GXR_MUTEX_INIT : GXR_OK;
+}
+
+int takeLock(GxrLock lock) {
+  if (lock == nullptr) return GXR_MUTEX_LOCK;
+  std::unique_lock hold(lock->mutex);
+  lock->freed.wait(hold, [lock] { return !lock->taken; });
+  lock->taken = true;
+  return GXR_OK;
+}
+
+int giveLock(GxrLock lock) {
+  if (lock == nullptr) return GXR_MUTEX_UNLOCK;
+  {
+    std::lock_guard hold(lock->mutex);
+    if (!lock->taken) return GXR_MUTEX_UNLOCK;
+    lock->taken = false;
+  }
+  lock->freed.notify_one();
+  return GXR_OK;
+}
+
+void destroyLock(GxrLock *lock) {
+  delete *lock;
+  *lock = nullptr;
+}
+
+// Threads are handed out as small numbers that are never reused, mapped to
+// their pthread_t here: a pthread_t may be joined once only, and after that
+// its value may designate a new thread. A handle missing from the table has
+// been waited for already.
+class ThreadTable {
+ public:
+  GxrThread add(pthread_t thread) {
+    std::lock_guard hold(mutex_);
+    const GxrThread handle = next_++;
+    threads_.emplace(handle, Entry{thread, false});
+    return handle;
+  }
+
+  int wait(GxrThread handle) {
+    std::unique_lock hold(mutex_);
+    auto found = threads_.find(handle);
+    if (found == threads_.end()) return GXR_OK;
+    if (found->second.joining) {
+      // Another waiter joins it; this one returns once that join is over.
+      joined_.wait(hold, [&] { return threads_.find(handle) == threads_.end(); });
+      return GXR_OK;
+    }
+    found->second.joining = true;
+    const pthread_t thread = found->second.thread;
+    hold.unlock();
+    const int rc = pthread_join(thread, nullptr);
+    hold.lock();
+    if (rc != 0) {
+      threads_.find(handle)->second.joining = false;
+      return GXR_CANNOT_WAIT;
+    }
+    threads_.erase(handle);
+    joined_.notify_all();
+    return GXR_OK;
+  }
+
+ private:
+  struct Entry {
+    pthread_t thread;
+    bool joining;
+  };
+  std::mutex mutex_;
+  std::condition_variable joined_;
+  std::map<GxrThread, Entry> threads_;
+  GxrThread next_ = 1;
+};
+
+ThreadTable &threadTable() {
+  static ThreadTable table;
+  return table;
+}
+
+struct ThreadStart {
+  void (*routine)(void *);
+  void *argument;
+};
+
+void *runThread(void *start) {
+  const ThreadStart copy = *static_cast<ThreadStart *>(start);
+  delete static_cast<ThreadStart *>(start);
+  copy.routine(copy.argument);
+  return nullptr;
+}
+
+template <size_t N>
+int swapBytes(int order, void *value) {
+  if (order != GXR_BIG && order != GXR_LITTLE) return GXR_BAD_BYTE_ORDER;
+  if (value == nullptr) return GXR_NULL_POINTER;
+  if (order == GXR_BIG) {
+    auto *bytes = static_cast<unsigned char *>(value);
+    std::reverse(bytes, bytes + N);
+  }
+  return GXR_OK;
+}
+
+}  // namespace
+
+namespace gxr {
+
+GxrLock &fileManagerLock() { return gFileManagerLock; }
+GxrLock &engineLock() { return gEngineLock; }
+GxrLock &accuracyLock() { return gAccuracyLock; }
+
+LockHold::LockHold(GxrLock &lock) : lock_(lock), status_(takeLock(lock)) {}
+
+LockHold::~LockHold() {
+  if (status_ == GXR_OK) giveLock(lock_);
+}
+
+}  // namespace gxr
+
+extern "C" {
+
+int GXR_ThreadInit(void) {
+  if (gInitCount == 0) {
+    // A lock that already exists (the engine and accuracy locks outlive a
+    // cleanup, and a failed init may have created some) is kept: creating
+    // it again would lose a lock some thread may hold.
+    for (GxrLock *lock : {&gFileManagerLock, &gEngineLock, &gAccuracyLock}) {
+      if (*lock != nullptr) continue;
+      const int status = createLock(lock);
+      if (status != GXR_OK) return status;
+    }
+  }
+  ++gInitCount;
+  return GXR_OK;
+}
+
+int GXR_ThreadCleanup(void) {
+  if (gInitCount-- == 1) destroyLock(&gFileManagerLock);
+  return GXR_OK;
+}
+
+int GXR_ThreadMutexService(int operation, GxrLock *lock) {
+  if (lock == nullptr) return GXR_NULL_POINTER;
+  switch (operation) {
+    case GXR_LOCK_CREATE: return createLock(lock);
+    case GXR_LOCK_TAKE: return takeLock(*lock);
+    case GXR_LOCK_GIVE: return giveLock(*lock);
+    case GXR_LOCK_DESTROY: destroyLock(lock); return GXR_OK;
+    default: return GXR_BAD_SERVICE;
+  }
+}
+
+int GXR_ThreadCreate(void (*routine)(void *), void *argument, GxrThread *thread) {
+  if (routine == nullptr || thread == nullptr) return GXR_NULL_POINTER;
+  *thread = -1;
+  auto *start = new (std::nothrow) ThreadStart{routine, argument};
+  if (start == nullptr) return GXR_CANNOT_CREATE_THREAD;
+  pthread_t id;
+  if (pthread_create(&id, nullptr, runThread, start) != 0) {
+    delete start;
+    return GXR_CANNOT_CREATE_THREAD;
+  }
+  *thread = threadTable().add(id);
+  return GXR_OK;
+}
+
+void GXR_ThreadExit(void) { pthread_exit(nullptr); }
+
+int GXR_ThreadWait(GxrThread thread) { return threadTable().wait(thread); }
+
+int GXR_ThreadIDGet(uint32_t *id) {
+  if (id == nullptr) return GXR_NULL_POINTER;
+  *id = static_cast<uint32_t>(syscall(SYS_gettid));
+  return GXR_OK;
+}
+
+int GXR_ShortSwap(int order, void *value) { return swapBytes<2>(order, value); }
+int GXR_LongSwap(int order, void *value) { return swapBytes<4>(order, value); }
+int GXR_FloatSwap(int order, void *value) __attribute__((alias("GXR_LongSwap")));
+int GXR_DoubleSwap(int order, void *value) { return swapBytes<8>(order, value); }
+
+int GXR_DateTimeGet(char **text) {
+  if (text == nullptr) return GXR_NULL_POINTER;
+  void *block = nullptr;
+  if (GXR_MemGet(&block, 18, 1) != GXR_OK) return GXR_NO_MEMORY;
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  // 17 characters for any four-digit year; strftime refuses a longer one
+  // rather than write past the block.
+  char *stamp = static_cast<char *>(block);
+  if (std::strftime(stamp, 18, "%Y%m%d.%H.%M.%S", &local) == 0) stamp[0] = '\0';
+  *text = static_cast<char *>(block);
+  return GXR_OK;
+}
+
+int GXR_RPCInit(void) {
+  // The ONC RPC run-time of this platform (libtirpc) needs no start-up call.
+  gRpcStarted = true;
+  return GXR_OK;
+}
+
+}  // extern "C"
