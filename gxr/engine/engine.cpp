@@ -1,0 +1,1074 @@
+#include "engine.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+#include <optional>
+#include <sstream>
+#include <string_view>
+
+#include "Accuracy.h"
+#include "CartesianCoordinates.h"
+#include "CoordinateConversionException.h"
+#include "CoordinateConversionService.h"
+#include "CoordinateSystemParameters.h"
+#include "CoordinateType.h"
+#include "DatumLibrary.h"
+#include "EllipsoidLibrary.h"
+#include "EquidistantCylindricalParameters.h"
+#include "ErrorMessages.h"
+#include "GEOREFCoordinates.h"
+#include "GeodeticCoordinates.h"
+#include "GeodeticParameters.h"
+#include "HeightType.h"
+#include "LocalCartesianParameters.h"
+#include "MGRSorUSNGCoordinates.h"
+#include "MapProjection3Parameters.h"
+#include "MapProjection4Parameters.h"
+#include "MapProjection5Parameters.h"
+#include "MapProjection6Parameters.h"
+#include "MapProjectionCoordinates.h"
+#include "MercatorStandardParallelParameters.h"
+#include "PolarStereographicStandardParallelParameters.h"
+#include "Precision.h"
+#include "UPSCoordinates.h"
+#include "UTMCoordinates.h"
+#include "UTMParameters.h"
+#include "WarningMessages.h"
+
+namespace gxr::engine {
+
+namespace ccs = MSP::CCS;
+using CT = ccs::CoordinateType;
+
+namespace {
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+struct SystemRow {
+  const char* code;
+  const char* name;
+  CT::Enum type;
+};
+
+// The library's own catalogue: 3.7 lists 38 systems in another order under
+// other codes and names, so only the 3.7 type of each row is taken from it.
+constexpr SystemRow kSystems[kSystemCount] = {
+    {"GD", "Geodetic", CT::geodetic},
+    {"GE", "GEOREF", CT::georef},
+    {"GC", "Geocentric", CT::geocentric},
+    {"LC", "Local Cartesian", CT::localCartesian},
+    {"MG", "MGRS", CT::militaryGridReferenceSystem},
+    {"UT", "UTM", CT::universalTransverseMercator},
+    {"UP", "UPS", CT::universalPolarStereographic},
+    {"AC", "Albers Equal Area Conic", CT::albersEqualAreaConic},
+    {"BF", "Bonne", CT::bonne},
+    {"CS", "Cassini", CT::cassini},
+    {"LI", "Cylindrical Equal Area", CT::cylindricalEqualArea},
+    {"EF", "Eckert IV", CT::eckert4},
+    {"ED", "Eckert VI", CT::eckert6},
+    {"CP", "Equidistant Cylindrical", CT::equidistantCylindrical},
+    {"LE", "Lambert Conformal Conic", CT::lambertConformalConic2Parallels},
+    {"MC", "Mercator", CT::mercatorStandardParallel},
+    {"MH", "Miller Cylindrical", CT::millerCylindrical},
+    {"MP", "Mollweide", CT::mollweide},
+    {"OD", "Orthographic", CT::orthographic},
+    {"PG", "Polar Stereographic", CT::polarStereographicStandardParallel},
+    {"PH", "Polyconic", CT::polyconic},
+    {"SA", "Sinusoidal", CT::sinusoidal},
+    {"TX", "Transverse Cylindrical Equal Area", CT::transverseCylindricalEqualArea},
+    {"TC", "Transverse Mercator", CT::transverseMercator},
+    {"VA", "Van der Grinten", CT::vanDerGrinten},
+};
+
+struct BitText {
+  int bit;
+  const char* text;
+};
+
+constexpr BitText kEngineTexts[] = {
+    {kInputWarning, "Input warning"},
+    {kInputError, "Input error"},
+    {kOutputWarning, "Output warning"},
+    {kOutputError, "Output error"},
+    {kNotInitialized, "Engine not initialized"},
+    {kEllipsoidFileError, "Ellipsoid file could not be loaded"},
+    {kDatumError, "Datum file could not be loaded or datum/ellipsoid operation failed"},
+    {kGeoidFileError, "Geoid file could not be loaded"},
+    {kInvalidType, "Invalid coordinate system type"},
+    {kInvalidDirection, "Invalid direction"},
+    {kInvalidState, "Invalid state"},
+    {kPrecisionError, "Invalid precision"},
+    {kInvalidIndex, "Invalid index"},
+    {kInvalidCode, "Invalid code"},
+};
+
+struct SideText {
+  long bit;
+  const char* text;
+};
+
+constexpr SideText kSideTexts[] = {
+    {kSemiMajorAxisError, "Ellipsoid semi-major axis must be greater than zero"},
+    {kSemiMinorAxisError, "Ellipsoid semi-minor axis must be greater than zero"},
+    {kAxisOrderError, "Ellipsoid semi-major axis must be greater than semi-minor axis"},
+    {kDatumDomainWarning, "Location is not within valid domain for current datum"},
+    {kOriginLatitudeError, "Origin Latitude (or Latitude of True Scale) out of range"},
+    {kCentralMeridianError, "Central Meridian out of range"},
+    {kLatitudeError, "Latitude out of range"},
+    {kLongitudeError, "Longitude out of range"},
+    {kEastingError, "Easting/X out of range"},
+    {kNorthingError, "Northing/Y out of range"},
+    {kRadiusError, "Easting/Northing too far from center of projection"},
+    {kHemisphereError, "Standard Parallels cannot be equal and opposite latitudes"},
+    {kScaleFactorError, "Scale Factor out of range"},
+    {kLongitudeWarning, "Longitude is too far from Central Meridian, distortion may be significant"},
+    {kOriginLongitudeError, "Origin Longitude (or Longitude Down from Pole) out of range"},
+    {kStandardParallel2Error, "Invalid 2nd Standard Parallel"},
+    {kStandardParallel1Error, "Invalid 1st Standard Parallel"},
+    {kStandardParallelsZeroError, "1st & 2nd Standard Parallels cannot both be zero"},
+    {kZoneError, "Invalid Zone"},
+    {kZoneOverrideError, "Invalid Zone Override"},
+    {kMgrsStringError, "Invalid MGRS String"},
+    {kGeorefStringError, "Invalid GEOREF String"},
+    {kGeorefLongitudeMinuteError, "The longitude minute part of the GEOREF string is greater than 60"},
+    {kGeorefLatitudeMinuteError, "The latitude minute part of the GEOREF string is greater than 60"},
+};
+
+// 3.7 message lines (with their line feed) and the side bit each stands for.
+// "Invalid Hemisphere" shares the hemisphere bit with the Lambert parallels
+// as it did in the engine generation the bits come from.
+struct MessageBit {
+  const char* const* message;
+  long bit;
+};
+
+const MessageBit kMessageBits[] = {
+    {&ccs::ErrorMessages::semiMajorAxis, kSemiMajorAxisError},
+    {&ccs::WarningMessages::datum, kDatumDomainWarning},
+    {&ccs::ErrorMessages::originLatitude, kOriginLatitudeError},
+    {&ccs::ErrorMessages::centralMeridian, kCentralMeridianError},
+    {&ccs::ErrorMessages::latitude, kLatitudeError},
+    {&ccs::ErrorMessages::longitude, kLongitudeError},
+    {&ccs::ErrorMessages::easting, kEastingError},
+    {&ccs::ErrorMessages::northing, kNorthingError},
+    {&ccs::ErrorMessages::radius, kRadiusError},
+    {&ccs::ErrorMessages::projection, kRadiusError},
+    {&ccs::ErrorMessages::standardParallelHemisphere, kHemisphereError},
+    {&ccs::ErrorMessages::hemisphere, kHemisphereError},
+    {&ccs::ErrorMessages::scaleFactor, kScaleFactorError},
+    {&ccs::WarningMessages::longitude, kLongitudeWarning},
+    {&ccs::ErrorMessages::originLongitude, kOriginLongitudeError},
+    {&ccs::ErrorMessages::standardParallel2, kStandardParallel2Error},
+    {&ccs::ErrorMessages::standardParallel1, kStandardParallel1Error},
+    {&ccs::ErrorMessages::standardParallel1_2, kStandardParallelsZeroError},
+    {&ccs::ErrorMessages::zone, kZoneError},
+    {&ccs::ErrorMessages::zoneOverride, kZoneOverrideError},
+    {&ccs::ErrorMessages::mgrsString, kMgrsStringError},
+    {&ccs::ErrorMessages::georefString, kGeorefStringError},
+    {&ccs::ErrorMessages::longitude_min, kGeorefLongitudeMinuteError},
+    {&ccs::ErrorMessages::latitude_min, kGeorefLatitudeMinuteError},
+};
+
+long messageBit(std::string_view line) {
+  for (const MessageBit& m : kMessageBits) {
+    std::string_view text = *m.message;
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    if (text == line) return m.bit;
+  }
+  return 0;
+}
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+// A code or name the 3.7 tables can store and read back: printable, without
+// the quote that delimits datum names, within the table's width.
+bool storable(std::string_view text, std::size_t maxLength, bool blanksAllowed) {
+  if (text.empty() || text.size() > maxLength) return false;
+  return std::all_of(text.begin(), text.end(), [&](char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return std::isprint(u) && c != '"' && (blanksAllowed || c != ' ');
+  });
+}
+
+// Copies a code into a fixed buffer for 3.7, which copies it unbounded.
+std::optional<std::string> codeFor37(const char* code, std::size_t maxLength) {
+  if (code == nullptr) return std::nullopt;
+  std::string_view s = trim(std::string_view(code, strnlen(code, 256)));
+  if (s.empty() || s.size() > maxLength) return std::nullopt;
+  return std::string(s);
+}
+
+void copyBounded(char* dest, std::string_view text, std::size_t maxLength) {
+  std::size_t n = std::min(text.size(), maxLength);
+  std::memcpy(dest, text.data(), n);
+  dest[n] = '\0';
+}
+
+bool readable(const std::string& path) { return ::access(path.c_str(), R_OK) == 0; }
+
+std::string joinPath(const std::string& dir, const char* name) {
+  return dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+bool sameDirectory(const std::string& a, const std::string& b) {
+  struct stat sa{}, sb{};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+// 3.7 reads every file from one directory, so a file kept elsewhere is
+// linked in. A regular file already there is the user's own and stays.
+void linkInto(const std::string& dir, const std::string& fromDir, const char* name) {
+  if (sameDirectory(dir, fromDir)) return;
+  std::string link = joinPath(dir, name);
+  struct stat st{};
+  if (::lstat(link.c_str(), &st) == 0) {
+    if (!S_ISLNK(st.st_mode)) return;
+    ::unlink(link.c_str());
+  }
+  std::string target = joinPath(fromDir, name);
+  if (::symlink(target.c_str(), link.c_str()) != 0) {
+    std::perror(link.c_str());
+  }
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Puts a table back as it was through a temporary file and a rename, so that
+// a crash while restoring cannot leave half a table behind.
+void restoreFile(const std::string& path, const std::string& content) {
+  std::optional<std::string> now = readFile(path);
+  if (now && *now == content) return;
+  std::string temporary = path + ".restore";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out.flush()) {
+      ::unlink(temporary.c_str());
+      return;
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
+}
+
+ccs::HeightType::Enum heightTypeFor37(int heightType) {
+  switch (heightType) {
+    case kEllipsoidHeight: return ccs::HeightType::ellipsoidHeight;
+    case kGeoidHeight: return ccs::HeightType::EGM96FifteenMinBilinear;
+    default: return ccs::HeightType::noHeight;
+  }
+}
+
+Parameters defaultParameters(int type) {
+  Parameters p;
+  switch (type) {
+    case kAlbers:
+    case kLambert:
+      p.originLatitude = 45 * kDegree;
+      p.standardParallel1 = 40 * kDegree;
+      p.standardParallel2 = 50 * kDegree;
+      break;
+    case kPolarStereographic: p.originLatitude = 90 * kDegree; break;
+    default: break;
+  }
+  return p;
+}
+
+std::unique_ptr<ccs::CoordinateSystemParameters> parametersFor37(int type, const Parameters& p) {
+  const CT::Enum t = kSystems[type].type;
+  switch (type) {
+    case kGeodetic:
+      return std::make_unique<ccs::GeodeticParameters>(t, heightTypeFor37(p.heightType));
+    case kLocalCartesian:
+      return std::make_unique<ccs::LocalCartesianParameters>(t, p.centralMeridian, p.originLatitude,
+                                                              p.originHeight, p.orientation);
+    case kUtm: return std::make_unique<ccs::UTMParameters>(t, p.zone, p.zoneOverride);
+    case kAlbers:
+    case kLambert:
+      return std::make_unique<ccs::MapProjection6Parameters>(
+          t, p.centralMeridian, p.originLatitude, p.standardParallel1, p.standardParallel2,
+          p.falseEasting, p.falseNorthing);
+    case kBonne:
+    case kCassini:
+    case kCylindricalEqualArea:
+    case kOrthographic:
+    case kPolyconic:
+      return std::make_unique<ccs::MapProjection4Parameters>(t, p.centralMeridian, p.originLatitude,
+                                                             p.falseEasting, p.falseNorthing);
+    case kEckert4:
+    case kEckert6:
+    case kMiller:
+    case kMollweide:
+    case kSinusoidal:
+    case kVanDerGrinten:
+      return std::make_unique<ccs::MapProjection3Parameters>(t, p.centralMeridian, p.falseEasting,
+                                                             p.falseNorthing);
+    case kEquidistantCylindrical:
+      return std::make_unique<ccs::EquidistantCylindricalParameters>(
+          t, p.centralMeridian, p.originLatitude, p.falseEasting, p.falseNorthing);
+    case kMercator:
+      return std::make_unique<ccs::MercatorStandardParallelParameters>(
+          t, p.centralMeridian, p.originLatitude, p.scaleFactor, p.falseEasting, p.falseNorthing);
+    case kPolarStereographic:
+      return std::make_unique<ccs::PolarStereographicStandardParallelParameters>(
+          t, p.centralMeridian, p.originLatitude, p.falseEasting, p.falseNorthing);
+    case kTransverseCylindricalEqualArea:
+    case kTransverseMercator:
+      return std::make_unique<ccs::MapProjection5Parameters>(
+          t, p.centralMeridian, p.originLatitude, p.scaleFactor, p.falseEasting, p.falseNorthing);
+    default: return std::make_unique<ccs::CoordinateSystemParameters>(t);
+  }
+}
+
+std::unique_ptr<ccs::CoordinateTuple> tupleFor37(int type, int precision) {
+  const CT::Enum t = kSystems[type].type;
+  const auto digits = static_cast<ccs::Precision::Enum>(precision);
+  switch (type) {
+    case kGeodetic: return std::make_unique<ccs::GeodeticCoordinates>(t);
+    case kGeocentric:
+    case kLocalCartesian: return std::make_unique<ccs::CartesianCoordinates>(t);
+    case kGeoref: return std::make_unique<ccs::GEOREFCoordinates>(t, "", digits);
+    case kMgrs: return std::make_unique<ccs::MGRSorUSNGCoordinates>(t, "", digits);
+    case kUtm: return std::make_unique<ccs::UTMCoordinates>(t);
+    case kUps: return std::make_unique<ccs::UPSCoordinates>(t);
+    default: return std::make_unique<ccs::MapProjectionCoordinates>(t);
+  }
+}
+
+void storeInput(int type, const Coordinates& c, ccs::CoordinateTuple* tuple) {
+  switch (type) {
+    case kGeodetic:
+      static_cast<ccs::GeodeticCoordinates*>(tuple)->set(c.longitude, c.latitude, c.height);
+      break;
+    case kGeocentric:
+    case kLocalCartesian: static_cast<ccs::CartesianCoordinates*>(tuple)->set(c.x, c.y, c.z); break;
+    case kGeoref: {
+      char text[kGridTextLength + 1];
+      copyBounded(text, c.text, kGridTextLength);
+      static_cast<ccs::GEOREFCoordinates*>(tuple)->set(text);
+      break;
+    }
+    case kMgrs: {
+      char text[kGridTextLength + 1];
+      copyBounded(text, c.text, kGridTextLength);
+      static_cast<ccs::MGRSorUSNGCoordinates*>(tuple)->set(text);
+      break;
+    }
+    case kUtm:
+      static_cast<ccs::UTMCoordinates*>(tuple)->set(c.zone, c.hemisphere, c.easting, c.northing);
+      break;
+    case kUps: static_cast<ccs::UPSCoordinates*>(tuple)->set(c.hemisphere, c.easting, c.northing); break;
+    default: static_cast<ccs::MapProjectionCoordinates*>(tuple)->set(c.easting, c.northing); break;
+  }
+}
+
+Coordinates loadOutput(int type, ccs::CoordinateTuple* tuple) {
+  Coordinates c;
+  switch (type) {
+    case kGeodetic: {
+      auto* g = static_cast<ccs::GeodeticCoordinates*>(tuple);
+      c.longitude = g->longitude();
+      c.latitude = g->latitude();
+      c.height = g->height();
+      break;
+    }
+    case kGeocentric:
+    case kLocalCartesian: {
+      auto* x = static_cast<ccs::CartesianCoordinates*>(tuple);
+      c.x = x->x();
+      c.y = x->y();
+      c.z = x->z();
+      break;
+    }
+    case kGeoref: {
+      const char* s = static_cast<ccs::GEOREFCoordinates*>(tuple)->GEOREFString();
+      copyBounded(c.text, std::string_view(s, strnlen(s, kGridTextLength)), kGridTextLength);
+      break;
+    }
+    case kMgrs: {
+      const char* s = static_cast<ccs::MGRSorUSNGCoordinates*>(tuple)->MGRSString();
+      copyBounded(c.text, std::string_view(s, strnlen(s, kGridTextLength)), kGridTextLength);
+      break;
+    }
+    case kUtm: {
+      auto* u = static_cast<ccs::UTMCoordinates*>(tuple);
+      c.zone = u->zone();
+      c.hemisphere = u->hemisphere();
+      c.easting = u->easting();
+      c.northing = u->northing();
+      break;
+    }
+    case kUps: {
+      auto* u = static_cast<ccs::UPSCoordinates*>(tuple);
+      c.hemisphere = u->hemisphere();
+      c.easting = u->easting();
+      c.northing = u->northing();
+      break;
+    }
+    default: {
+      auto* m = static_cast<ccs::MapProjectionCoordinates*>(tuple);
+      c.easting = m->easting();
+      c.northing = m->northing();
+      break;
+    }
+  }
+  return c;
+}
+
+// 3.7 never reports minutes beyond 60 in a GEOREF text (it calls the whole
+// text invalid), so the digits are read here: after the four letters come
+// equally many digits for longitude and latitude, minutes first.
+long georefMinuteBits(std::string_view text) {
+  text = trim(text);
+  if (text.size() < 4) return 0;
+  std::string_view digits = text.substr(4);
+  if (digits.size() < 4 || digits.size() % 2 != 0 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+    return 0;
+  const std::size_t half = digits.size() / 2;
+  auto minutes = [](std::string_view d) { return (d[0] - '0') * 10 + (d[1] - '0'); };
+  long bits = 0;
+  if (minutes(digits.substr(0, 2)) > 60) bits |= kGeorefLongitudeMinuteError;
+  if (minutes(digits.substr(half, 2)) > 60) bits |= kGeorefLatitudeMinuteError;
+  return bits;
+}
+
+constexpr double kTransverseMercatorWarningLimit = 9 * kDegree;
+
+}  // namespace
+
+const char* engineStatusText(int bit) {
+  for (const BitText& t : kEngineTexts)
+    if (t.bit == bit) return t.text;
+  return "";
+}
+
+const char* sideStatusText(long bit) {
+  for (const SideText& t : kSideTexts)
+    if (t.bit == bit) return t.text;
+  return "";
+}
+
+int loadFailureBits(const std::string& message) {
+  std::string lower(message);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (lower.find("ellipsoid") != std::string::npos) return kEllipsoidFileError;
+  if (lower.find("geoid") != std::string::npos) return kGeoidFileError;
+  return kDatumError;
+}
+
+struct SideState {
+  int type = kGeodetic;
+  long datum = 1;
+  Parameters parameters;
+  Coordinates coordinates;
+  long status = 0;
+  std::string unmapped;  // 3.7 texts that no side bit stands for
+  std::unique_ptr<ccs::CoordinateTuple> tuple;
+};
+
+struct Engine::State {
+  std::unique_ptr<ccs::CoordinateConversionService> anchor;
+  std::unique_ptr<ccs::CoordinateConversionService> service;
+  bool dirty = true;
+  int precision = 5;
+  std::string tableDirectory;
+  SideState sides[2];
+  ccs::Accuracy inputAccuracy{0, 0, 0};
+  ccs::Accuracy outputAccuracy;
+  AccuracyEstimate lastAccuracy;
+
+  SideState& side(Side s) { return sides[static_cast<int>(s)]; }
+  const SideState& side(Side s) const { return sides[static_cast<int>(s)]; }
+
+  ccs::DatumLibrary* datums() const { return anchor->getDatumLibrary(); }
+  ccs::EllipsoidLibrary* ellipsoids() const { return anchor->getEllipsoidLibrary(); }
+
+  void clearStatus() {
+    for (SideState& s : sides) {
+      s.status = 0;
+      s.unmapped.clear();
+    }
+  }
+
+  // Spreads a 3.7 message over the two sides. A "Input <name>: " or
+  // "Output <name>: " line selects the side of the lines after it; lines
+  // before any such line belong to the side given.
+  int absorb(const char* message, Side unprefixed, bool error) {
+    SideState* current = &side(unprefixed);
+    bool touched[2] = {false, false};
+    std::string_view rest(message);
+    while (!rest.empty()) {
+      std::size_t end = rest.find('\n');
+      std::string_view line = rest.substr(0, end);
+      rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+      std::string_view t = trim(line);
+      if (t.empty()) continue;
+      if (t.back() == ':' && (t.starts_with("Input ") || t.starts_with("Output "))) {
+        current = &side(t.starts_with("Input ") ? Side::input : Side::output);
+        continue;
+      }
+      long bit = messageBit(t);
+      if (bit != 0) {
+        current->status |= bit;
+      } else {
+        if (!current->unmapped.empty()) current->unmapped += '\n';
+        current->unmapped += t;
+      }
+      touched[current == &sides[1]] = true;
+    }
+    if (!touched[0] && !touched[1]) touched[static_cast<int>(unprefixed)] = true;
+    int bits = 0;
+    if (touched[0]) bits |= error ? kInputError : kInputWarning;
+    if (touched[1]) bits |= error ? kOutputError : kOutputWarning;
+    return bits;
+  }
+
+  bool datumCode(long index, char (&code)[32]) const {
+    char name[64] = {}, ellipsoid[16] = {};
+    try {
+      datums()->getDatumInfo(index - 1, code, name, ellipsoid);
+      return true;
+    } catch (...) {
+      return false;
+    }
+  }
+
+  // Builds the service for the present sides. On failure the old service
+  // stays and the returned bits say which side refused.
+  int rebuild(Side blamed) {
+    char source[32] = {}, target[32] = {};
+    if (!datumCode(side(Side::input).datum, source) || !datumCode(side(Side::output).datum, target))
+      return kDatumError;
+    auto sourceParameters = parametersFor37(side(Side::input).type, side(Side::input).parameters);
+    auto targetParameters = parametersFor37(side(Side::output).type, side(Side::output).parameters);
+    try {
+      service = std::make_unique<ccs::CoordinateConversionService>(
+          source, sourceParameters.get(), target, targetParameters.get());
+    } catch (ccs::CoordinateConversionException& e) {
+      return absorb(e.getMessage(), blamed, true);
+    } catch (const std::exception& e) {
+      return absorb(e.what(), blamed, true);
+    } catch (...) {
+      return blamed == Side::input ? kInputError : kOutputError;
+    }
+    side(Side::input).tuple = tupleFor37(side(Side::input).type, precision);
+    side(Side::output).tuple = tupleFor37(side(Side::output).type, precision);
+    dirty = false;
+    return 0;
+  }
+
+  // Checks that 3.7 makes badly or not at all, before it sees the point.
+  int checkInput() {
+    SideState& in = side(Side::input);
+    const Coordinates& c = in.coordinates;
+    switch (in.type) {
+      case kGeodetic:
+        if (!(c.latitude >= -90 * kDegree && c.latitude <= 90 * kDegree)) in.status |= kLatitudeError;
+        if (!(c.longitude >= -180 * kDegree && c.longitude <= 360 * kDegree)) in.status |= kLongitudeError;
+        break;
+      case kGeoref: in.status |= georefMinuteBits(c.text); break;
+      default: break;
+    }
+    return in.status != 0 ? kInputError : 0;
+  }
+
+  // 3.7's Transverse Mercator stays silent far from the central meridian;
+  // the warning is given here where the geodetic longitude is at hand.
+  int transverseMercatorWarning() {
+    const SideState& in = side(Side::input);
+    SideState& out = side(Side::output);
+    double longitude = 0, centralMeridian = 0;
+    Side warned;
+    if (in.type == kGeodetic && out.type == kTransverseMercator) {
+      longitude = in.coordinates.longitude;
+      centralMeridian = out.parameters.centralMeridian;
+      warned = Side::output;
+    } else if (in.type == kTransverseMercator && out.type == kGeodetic) {
+      longitude = out.coordinates.longitude;
+      centralMeridian = in.parameters.centralMeridian;
+      warned = Side::input;
+    } else {
+      return 0;
+    }
+    double delta = std::remainder(longitude - centralMeridian, 2 * std::numbers::pi);
+    if (std::fabs(delta) <= kTransverseMercatorWarningLimit) return 0;
+    side(warned).status |= kLongitudeWarning;
+    return warned == Side::input ? kInputWarning : kOutputWarning;
+  }
+};
+
+Engine& Engine::instance() {
+  static Engine engine;
+  return engine;
+}
+
+Engine::Engine() : state_(std::make_unique<State>()) {}
+Engine::~Engine() = default;
+
+bool Engine::initialized() const { return state_->anchor != nullptr; }
+
+int Engine::initialize() {
+  State& s = *state_;
+  if (s.anchor) return 0;
+  const char* datumDir = std::getenv("DATUM_DATA");
+  const char* ellipsoidDir = std::getenv("ELLIPSOID_DATA");
+  const char* geoidDir = std::getenv("GEOID_DATA");
+  // 3.7 names only the first file it misses; each group is looked at here so
+  // that all missing groups are reported together.
+  int bits = 0;
+  if (ellipsoidDir == nullptr || !readable(joinPath(ellipsoidDir, "ellips.dat")))
+    bits |= kEllipsoidFileError;
+  if (datumDir == nullptr || !readable(joinPath(datumDir, "3_param.dat")) ||
+      !readable(joinPath(datumDir, "7_param.dat")))
+    bits |= kDatumError;
+  if (geoidDir == nullptr || !readable(joinPath(geoidDir, "egm96.grd"))) bits |= kGeoidFileError;
+  if (bits != 0) return bits;
+
+  s.tableDirectory = datumDir;
+  linkInto(s.tableDirectory, ellipsoidDir, "ellips.dat");
+  linkInto(s.tableDirectory, geoidDir, "egm96.grd");
+  // Unset, 3.7 does not start at all; set to the table directory, it finds
+  // every file there. The legacy switch would move geodetic results by
+  // millimetres and is kept out.
+  ::setenv("MSPCCS_DATA", s.tableDirectory.c_str(), 1);
+  ::unsetenv("MSPCCS_USE_LEGACY_GEOTRANS");
+
+  ccs::GeodeticParameters ellipsoidal(CT::geodetic, ccs::HeightType::ellipsoidHeight);
+  ccs::GeodeticParameters meanSeaLevel(CT::geodetic, ccs::HeightType::EGM96FifteenMinBilinear);
+  try {
+    // The anchor keeps 3.7's tables loaded for the life of the process, so
+    // that rebuilding the working service does not reread the files.
+    s.anchor = std::make_unique<ccs::CoordinateConversionService>("WGE", &ellipsoidal, "WGE", &ellipsoidal);
+    // A missing or broken EGM96 grid only shows when it is used.
+    ccs::CoordinateConversionService probe("WGE", &ellipsoidal, "WGE", &meanSeaLevel);
+    ccs::GeodeticCoordinates in(CT::geodetic, 0.0, 0.0, 0.0), out(CT::geodetic);
+    ccs::Accuracy inAccuracy, outAccuracy;
+    try {
+      probe.convertSourceToTarget(&in, &inAccuracy, out, outAccuracy);
+    } catch (...) {
+      s.anchor.reset();
+      return kGeoidFileError;
+    }
+  } catch (ccs::CoordinateConversionException& e) {
+    s.anchor.reset();
+    return loadFailureBits(e.getMessage());
+  } catch (const std::exception& e) {
+    s.anchor.reset();
+    return loadFailureBits(e.what());
+  } catch (...) {
+    s.anchor.reset();
+    return kDatumError;
+  }
+  for (SideState& side : s.sides) {
+    side = SideState{};
+    side.parameters = defaultParameters(kGeodetic);
+  }
+  s.dirty = true;
+  s.lastAccuracy = {};
+  return 0;
+}
+
+int Engine::systemCount(long* count) const {
+  if (!initialized()) return kNotInitialized;
+  *count = kSystemCount;
+  return 0;
+}
+
+int Engine::systemName(long index, char* name) const {
+  if (!initialized()) return kNotInitialized;
+  if (index < 1 || index > kSystemCount) return kInvalidIndex;
+  copyBounded(name, kSystems[index - 1].name, kSystemNameLength);
+  return 0;
+}
+
+int Engine::systemCode(long index, char* code) const {
+  if (!initialized()) return kNotInitialized;
+  if (index < 1 || index > kSystemCount) return kInvalidIndex;
+  copyBounded(code, kSystems[index - 1].code, kSystemCodeLength);
+  return 0;
+}
+
+int Engine::systemIndex(const char* code, long* index) const {
+  if (!initialized()) return kNotInitialized;
+  if (code == nullptr) return kInvalidCode;
+  std::string_view wanted = trim(std::string_view(code, strnlen(code, 16)));
+  for (int i = 0; i < kSystemCount; ++i) {
+    if (equalNoCase(wanted, kSystems[i].code)) {
+      *index = i + 1;
+      return 0;
+    }
+  }
+  return kInvalidCode;
+}
+
+int Engine::setSystem(Side side, int type) {
+  if (!initialized()) return kNotInitialized;
+  if (type < 0 || type >= kSystemCount) return kInvalidType;
+  SideState& s = state_->side(side);
+  s.type = type;
+  s.parameters = defaultParameters(type);
+  s.coordinates = Coordinates{};
+  state_->dirty = true;
+  return 0;
+}
+
+int Engine::system(Side side, int* type) const {
+  if (!initialized()) return kNotInitialized;
+  *type = state_->side(side).type;
+  return 0;
+}
+
+int Engine::setDatum(Side side, long index) {
+  if (!initialized()) return kNotInitialized;
+  long count = 0;
+  datumCount(&count);
+  if (index < 1 || index > count) return kInvalidIndex;
+  state_->side(side).datum = index;
+  state_->dirty = true;
+  return 0;
+}
+
+int Engine::setParameters(Side side, int type, const Parameters& parameters) {
+  if (!initialized()) return kNotInitialized;
+  SideState& s = state_->side(side);
+  if (type != s.type) return kInvalidType;
+  Parameters previous = s.parameters;
+  s.parameters = parameters;
+  s.status = 0;
+  s.unmapped.clear();
+  // 3.7 checks parameters only when a service is built; build one now so
+  // that a bad value is refused here and the side keeps its old values.
+  int bits = state_->rebuild(side);
+  if (bits != 0) {
+    s.parameters = previous;
+    state_->dirty = true;
+  }
+  return bits;
+}
+
+int Engine::parameters(Side side, Parameters* parameters) const {
+  if (!initialized()) return kNotInitialized;
+  *parameters = state_->side(side).parameters;
+  return 0;
+}
+
+int Engine::setPrecision(int precision) {
+  if (!initialized()) return kNotInitialized;
+  if (precision < 0 || precision > 5) return kPrecisionError;
+  if (precision != state_->precision) {
+    state_->precision = precision;
+    state_->dirty = true;
+  }
+  return 0;
+}
+
+int Engine::setInputCoordinates(const Coordinates& coordinates) {
+  if (!initialized()) return kNotInitialized;
+  state_->side(Side::input).coordinates = coordinates;
+  return 0;
+}
+
+int Engine::outputCoordinates(Coordinates* coordinates) const {
+  if (!initialized()) return kNotInitialized;
+  *coordinates = state_->side(Side::output).coordinates;
+  return 0;
+}
+
+int Engine::convert() {
+  if (!initialized()) return kNotInitialized;
+  State& s = *state_;
+  s.clearStatus();
+  s.lastAccuracy = {};
+  if (int bits = s.checkInput(); bits != 0) return bits;
+  if (s.dirty) {
+    if (int bits = s.rebuild(Side::input); bits != 0) return bits;
+  }
+  SideState& in = s.side(Side::input);
+  SideState& out = s.side(Side::output);
+  if (in.type == kGeoref || in.type == kMgrs) {
+    if (strnlen(in.coordinates.text, sizeof in.coordinates.text) > kGridTextLength) {
+      in.status |= in.type == kMgrs ? kMgrsStringError : kGeorefStringError;
+      return kInputError;
+    }
+  }
+  storeInput(in.type, in.coordinates, in.tuple.get());
+  // 3.7 leaves the texts of the previous conversion in a reused tuple.
+  out.tuple->setWarningMessage("");
+  out.tuple->setErrorMessage("");
+  try {
+    s.service->convertSourceToTarget(in.tuple.get(), &s.inputAccuracy, *out.tuple, s.outputAccuracy);
+  } catch (ccs::CoordinateConversionException& e) {
+    return s.absorb(e.getMessage(), Side::input, true);
+  } catch (const std::exception& e) {
+    return s.absorb(e.what(), Side::input, true);
+  } catch (...) {
+    return kInputError;
+  }
+  int bits = 0;
+  if (const char* warning = out.tuple->warningMessage(); warning[0] != '\0')
+    bits |= s.absorb(warning, Side::input, false);
+  out.coordinates = loadOutput(out.type, out.tuple.get());
+  bits |= s.transverseMercatorWarning();
+  s.lastAccuracy = {s.outputAccuracy.circularError90(), s.outputAccuracy.linearError90(),
+                    s.outputAccuracy.sphericalError90()};
+  return bits;
+}
+
+int Engine::conversionStatus(Side side, long* status) const {
+  if (!initialized()) return kNotInitialized;
+  *status = state_->side(side).status;
+  return 0;
+}
+
+int Engine::conversionText(Side side, const char* separator, std::string* text) const {
+  if (!initialized()) return kNotInitialized;
+  const SideState& s = state_->side(side);
+  text->clear();
+  if (s.status == 0 && s.unmapped.empty()) return 0;
+  *text = side == Side::input ? "Input " : "Output ";
+  *text += kSystems[s.type].name;
+  *text += ":";
+  for (const SideText& t : kSideTexts) {
+    if (s.status & t.bit) {
+      *text += separator;
+      *text += t.text;
+    }
+  }
+  std::string_view rest(s.unmapped);
+  while (!rest.empty()) {
+    std::size_t end = rest.find('\n');
+    *text += separator;
+    *text += rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  }
+  return 0;
+}
+
+std::string Engine::statusText(int status, const char* separator) {
+  std::string text;
+  for (const BitText& t : kEngineTexts) {
+    if (status & t.bit) {
+      if (!text.empty()) text += separator;
+      text += t.text;
+    }
+  }
+  return text;
+}
+
+int Engine::accuracy(AccuracyEstimate* estimate) const {
+  if (!initialized()) return kNotInitialized;
+  *estimate = state_->lastAccuracy;
+  return 0;
+}
+
+int Engine::datumCount(long* count) const {
+  if (!initialized()) return kNotInitialized;
+  long n = 0;
+  state_->datums()->getDatumCount(&n);
+  *count = n;
+  return 0;
+}
+
+int Engine::datumCode(long index, char* code) const {
+  if (!initialized()) return kNotInitialized;
+  char buffer[32] = {};
+  if (!state_->datumCode(index, buffer)) return kDatumError | kInvalidIndex;
+  copyBounded(code, buffer, kDatumCodeLength);
+  return 0;
+}
+
+int Engine::datumName(long index, char* name) const {
+  if (!initialized()) return kNotInitialized;
+  char code[32] = {}, buffer[64] = {}, ellipsoid[16] = {};
+  try {
+    state_->datums()->getDatumInfo(index - 1, code, buffer, ellipsoid);
+  } catch (...) {
+    return kDatumError | kInvalidIndex;
+  }
+  copyBounded(name, trim(buffer), kDatumNameLength);
+  return 0;
+}
+
+int Engine::datumIndex(const char* code, long* index) const {
+  if (!initialized()) return kNotInitialized;
+  std::optional<std::string> c = codeFor37(code, kDatumCodeLength);
+  if (!c) return kDatumError;
+  long i = 0;
+  try {
+    state_->datums()->getDatumIndex(c->c_str(), &i);
+  } catch (...) {
+    return kDatumError;
+  }
+  *index = i + 1;
+  return 0;
+}
+
+int Engine::datumEllipsoidCode(long index, char* code) const {
+  if (!initialized()) return kNotInitialized;
+  char datum[32] = {}, name[64] = {}, buffer[16] = {};
+  try {
+    state_->datums()->getDatumInfo(index - 1, datum, name, buffer);
+  } catch (...) {
+    return kDatumError | kInvalidIndex;
+  }
+  copyBounded(code, buffer, kEllipsoidCodeLength);
+  return 0;
+}
+
+int Engine::defineDatum(const char* code, const char* name, const char* ellipsoidCode, double dx,
+                        double dy, double dz, double sx, double sy, double sz, double south,
+                        double north, double west, double east) {
+  if (!initialized()) return kNotInitialized;
+  // 3.7 aborts the process on an over-long name and loses the table on a
+  // name it cannot read back; such definitions never reach it.
+  std::optional<std::string> c = codeFor37(code, kDatumCodeLength);
+  std::optional<std::string> e = codeFor37(ellipsoidCode, kEllipsoidCodeLength);
+  if (!c || !e || !storable(*c, kDatumCodeLength, false) || name == nullptr ||
+      !storable(std::string_view(name, strnlen(name, kDatumNameLength + 1)), kDatumNameLength, true))
+    return kDatumError;
+  State& s = *state_;
+  const std::string table = joinPath(s.tableDirectory, "3_param.dat");
+  std::optional<std::string> before = readFile(table);
+  if (!before) return kDatumError;
+  long countBefore = 0;
+  s.datums()->getDatumCount(&countBefore);
+  try {
+    s.datums()->defineDatum(0, c->c_str(), name, e->c_str(), dx, dy, dz, sx, sy, sz, west, east,
+                            south, north, 0, 0, 0, 1.0);
+    return 0;
+  } catch (ccs::CoordinateConversionException& ex) {
+    s.side(Side::input).status = 0;
+    s.side(Side::input).unmapped.clear();
+    s.absorb(ex.getMessage(), Side::input, true);
+  } catch (...) {
+  }
+  // 3.7 keeps a definition in memory even when it cannot write the table.
+  long countAfter = 0;
+  s.datums()->getDatumCount(&countAfter);
+  if (countAfter > countBefore) {
+    try {
+      s.datums()->removeDatum(c->c_str());
+    } catch (...) {
+    }
+  }
+  restoreFile(table, *before);
+  return kDatumError;
+}
+
+int Engine::ellipsoidCount(long* count) const {
+  if (!initialized()) return kNotInitialized;
+  long n = 0;
+  state_->ellipsoids()->getEllipsoidCount(&n);
+  *count = n;
+  return 0;
+}
+
+int Engine::ellipsoidCode(long index, char* code) const {
+  if (!initialized()) return kNotInitialized;
+  char buffer[16] = {}, name[64] = {};
+  try {
+    state_->ellipsoids()->getEllipsoidInfo(index - 1, buffer, name);
+  } catch (...) {
+    return kDatumError | kInvalidIndex;
+  }
+  copyBounded(code, buffer, kEllipsoidCodeLength);
+  return 0;
+}
+
+int Engine::ellipsoidName(long index, char* name) const {
+  if (!initialized()) return kNotInitialized;
+  char code[16] = {}, buffer[64] = {};
+  try {
+    state_->ellipsoids()->getEllipsoidInfo(index - 1, code, buffer);
+  } catch (...) {
+    return kDatumError | kInvalidIndex;
+  }
+  copyBounded(name, trim(buffer), kEllipsoidNameLength);
+  return 0;
+}
+
+int Engine::ellipsoidIndex(const char* code, long* index) const {
+  if (!initialized()) return kNotInitialized;
+  std::optional<std::string> c = codeFor37(code, kEllipsoidCodeLength);
+  if (!c) return kDatumError;
+  long i = 0;
+  try {
+    state_->ellipsoids()->getEllipsoidIndex(c->c_str(), &i);
+  } catch (...) {
+    return kDatumError;
+  }
+  *index = i + 1;
+  return 0;
+}
+
+int Engine::defineEllipsoid(const char* code, const char* name, double semiMajor, double semiMinor) {
+  if (!initialized()) return kNotInitialized;
+  State& s = *state_;
+  SideState& in = s.side(Side::input);
+  in.status = 0;
+  in.unmapped.clear();
+  if (!(semiMajor > 0)) in.status |= kSemiMajorAxisError;
+  if (!(semiMinor > 0)) in.status |= kSemiMinorAxisError;
+  if (!(semiMajor > semiMinor)) in.status |= kAxisOrderError;
+  if (in.status != 0) return kDatumError;
+  // A name of 29 characters or more fills 3.7's fixed-width column and reads
+  // back as a second, phantom ellipsoid.
+  std::optional<std::string> c = codeFor37(code, kEllipsoidCodeLength);
+  if (!c || c->size() != kEllipsoidCodeLength || !storable(*c, kEllipsoidCodeLength, false) ||
+      name == nullptr ||
+      !storable(std::string_view(name, strnlen(name, kEllipsoidNameLength)), kEllipsoidNameLength - 1, true))
+    return kDatumError;
+  const std::string table = joinPath(s.tableDirectory, "ellips.dat");
+  std::optional<std::string> before = readFile(table);
+  if (!before) return kDatumError;
+  long countBefore = 0;
+  s.ellipsoids()->getEllipsoidCount(&countBefore);
+  try {
+    s.ellipsoids()->defineEllipsoid(c->c_str(), name, semiMajor, (semiMajor - semiMinor) / semiMajor);
+    return 0;
+  } catch (ccs::CoordinateConversionException& ex) {
+    s.absorb(ex.getMessage(), Side::input, true);
+  } catch (...) {
+  }
+  long countAfter = 0;
+  s.ellipsoids()->getEllipsoidCount(&countAfter);
+  if (countAfter > countBefore) {
+    try {
+      s.ellipsoids()->removeEllipsoid(c->c_str());
+    } catch (...) {
+    }
+  }
+  restoreFile(table, *before);
+  return kDatumError;
+}
+
+}  // namespace gxr::engine
