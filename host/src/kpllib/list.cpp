@@ -2,7 +2,6 @@
 // at the head and indexed access are O(1); a middle insertion or removal
 // moves the shorter side.
 #include <climits>
-#include <cstring>
 
 #include "kpllib.h"
 
