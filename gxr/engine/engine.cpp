@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -496,6 +497,8 @@ struct SideState {
 };
 
 struct Engine::State {
+  // Read without the engine lock by callers that only want to know.
+  std::atomic<bool> ready{false};
   std::unique_ptr<ccs::CoordinateConversionService> anchor;
   std::unique_ptr<ccs::CoordinateConversionService> service;
   bool dirty = true;
@@ -634,7 +637,7 @@ Engine& Engine::instance() {
 Engine::Engine() : state_(std::make_unique<State>()) {}
 Engine::~Engine() = default;
 
-bool Engine::initialized() const { return state_->anchor != nullptr; }
+bool Engine::initialized() const { return state_->ready.load(std::memory_order_acquire); }
 
 int Engine::initialize() {
   State& s = *state_;
@@ -694,6 +697,7 @@ int Engine::initialize() {
   }
   s.dirty = true;
   s.lastAccuracy = {};
+  s.ready.store(true, std::memory_order_release);
   return 0;
 }
 

@@ -81,8 +81,10 @@ inline constexpr std::size_t kDatumCodeLength = 6;
 inline constexpr std::size_t kDatumNameLength = 31;
 inline constexpr std::size_t kEllipsoidCodeLength = 2;
 inline constexpr std::size_t kEllipsoidNameLength = 29;
-// GEOREF and MGRS texts the engine can hold, without the terminator.
+// GEOREF and MGRS texts the engine can hold, without the terminator. The
+// point's buffer is longer so that an over-long text is seen and refused.
 inline constexpr std::size_t kGridTextLength = 20;
+inline constexpr std::size_t kTextBufferSize = 32;
 
 // Parameters of a side's system. Angles in radians, lengths in metres; each
 // system reads only its own fields.
@@ -108,7 +110,7 @@ struct Coordinates {
   double easting = 0, northing = 0;                // UTM, UPS, projections
   long zone = 0;                                   // UTM
   char hemisphere = 'N';                           // UTM, UPS
-  char text[kGridTextLength + 1] = {};             // GEOREF, MGRS
+  char text[kTextBufferSize] = {};                 // GEOREF, MGRS
 };
 
 struct AccuracyEstimate {

@@ -35,79 +35,77 @@ struct stat;
 
 /* Rows of the status-message table that belong to this library. The rows in
  * between belong to sibling components that share the numbering; GXR_ErrorGet
- * words them all. */
-enum GxrStatus {
-  GXR_OK = 0,
-  GXR_FILE_NOT_READABLE = 1,
-  GXR_FILE_NOT_WRITEABLE = 2,
-  GXR_FILE_NOT_EXECUTABLE = 3,
-  GXR_FILE_NOT_EXIST = 4,
-  GXR_INVALID_ERROR_CODE = 5,
-  GXR_CANNOT_COPY = 6,
-  GXR_CANNOT_MOVE = 7,
-  GXR_CANNOT_CHMOD = 8,
-  GXR_NO_MATCH = 9,
-  GXR_CANNOT_MKDIR = 10,
-  GXR_FILE_NOT_FOUND = 11,
-  GXR_NO_MEMORY = 12,
-  GXR_DIR_NOT_EXIST = 13,
-  GXR_DIR_ACCESS = 14,
-  GXR_COMPLETE = 15,
-  GXR_SERVERS_UNAVAILABLE = 16,
-  GXR_BAD_SERVICE = 17,
-  GXR_SERVER_NOT_FOUND = 18,
-  GXR_SERVER_HALTED = 19,
-  GXR_BAD_PREFERENCE = 20,
-  GXR_ENV_ERROR = 34,
-  GXR_CANNOT_CREATE_THREAD = 132,
-  GXR_NULL_POINTER = 150,
-  GXR_INVALID_FLAG = 151,
-  GXR_CANNOT_LOCK = 152,
-  GXR_DISK_SPACE = 153,
-  GXR_BAD_LATITUDE = 156,
-  GXR_BAD_LONGITUDE = 157,
-  GXR_HALF_WORLD = 158,
-  GXR_NEGATIVE_INPUT = 159,
-  GXR_SOURCE_NOT_FOUND = 173,
-  GXR_DEST_NOT_FOUND = 174,
-  GXR_GEOTRANS_ERROR = 175,
-  GXR_CANNOT_WAIT = 176,
-  GXR_BAD_BYTE_ORDER = 177,
-  GXR_TOO_FEW_POINTS = 216,
-  GXR_BAD_DATUM = 267,
-  GXR_BAD_EASTING = 268,
-  GXR_BAD_NORTHING = 269,
-  GXR_BAD_SCALE_FACTOR = 270,
-  GXR_BAD_ZONE = 271,
-  GXR_BAD_HEMISPHERE = 272,
-  GXR_BAD_PARALLEL_0 = 273,
-  GXR_BAD_PARALLEL_1 = 274,
-  GXR_BAD_PARALLEL_2 = 275,
-  GXR_BAD_MGRS = 276,
-  GXR_BAD_GEOREF = 277,
-  GXR_BAD_ORIGIN_LATITUDE = 278,
-  GXR_TOO_FAR_FROM_POLE = 279,
-  GXR_FILE_STATUS = 280,
-  GXR_MAP_OPEN = 281,
-  GXR_MAP_DELETE = 282,
-  GXR_FILE_SIZE = 283,
-  GXR_MAP_VIEW = 284,
-  GXR_SEEK_PAST_END = 285,
-  GXR_SEEK_BEFORE_START = 286,
-  GXR_MUTEX_INIT = 287,
-  GXR_MUTEX_LOCK = 288,
-  GXR_MUTEX_UNLOCK = 289,
-  GXR_MUTEX_DESTROY = 290,
-  GXR_LONGITUDE_SPAN = 293,
-  GXR_DATAFILE_INIT = 294,
-  GXR_DTCC_WARNING = 295,
-  GXR_DTCC_ERROR = 296,
-  GXR_DTCC_INIT_ERROR = 297,
-  GXR_DTCC_INTERNAL = 298,
-  GXR_DTCC_UNSPECIFIED = 299,
-  GXR_DTCC_LOOKUP = 300,
-  GXR_DTCC_TABLE_SMALL = 301
-};
+ * words them all. Plain int constants: the type every function returns. */
+#define GXR_OK 0
+#define GXR_FILE_NOT_READABLE 1
+#define GXR_FILE_NOT_WRITEABLE 2
+#define GXR_FILE_NOT_EXECUTABLE 3
+#define GXR_FILE_NOT_EXIST 4
+#define GXR_INVALID_ERROR_CODE 5
+#define GXR_CANNOT_COPY 6
+#define GXR_CANNOT_MOVE 7
+#define GXR_CANNOT_CHMOD 8
+#define GXR_NO_MATCH 9
+#define GXR_CANNOT_MKDIR 10
+#define GXR_FILE_NOT_FOUND 11
+#define GXR_NO_MEMORY 12
+#define GXR_DIR_NOT_EXIST 13
+#define GXR_DIR_ACCESS 14
+#define GXR_COMPLETE 15
+#define GXR_SERVERS_UNAVAILABLE 16
+#define GXR_BAD_SERVICE 17
+#define GXR_SERVER_NOT_FOUND 18
+#define GXR_SERVER_HALTED 19
+#define GXR_BAD_PREFERENCE 20
+#define GXR_ENV_ERROR 34
+#define GXR_CANNOT_CREATE_THREAD 132
+#define GXR_NULL_POINTER 150
+#define GXR_INVALID_FLAG 151
+#define GXR_CANNOT_LOCK 152
+#define GXR_DISK_SPACE 153
+#define GXR_BAD_LATITUDE 156
+#define GXR_BAD_LONGITUDE 157
+#define GXR_HALF_WORLD 158
+#define GXR_NEGATIVE_INPUT 159
+#define GXR_SOURCE_NOT_FOUND 173
+#define GXR_DEST_NOT_FOUND 174
+#define GXR_GEOTRANS_ERROR 175
+#define GXR_CANNOT_WAIT 176
+#define GXR_BAD_BYTE_ORDER 177
+#define GXR_TOO_FEW_POINTS 216
+#define GXR_BAD_DATUM 267
+#define GXR_BAD_EASTING 268
+#define GXR_BAD_NORTHING 269
+#define GXR_BAD_SCALE_FACTOR 270
+#define GXR_BAD_ZONE 271
+#define GXR_BAD_HEMISPHERE 272
+#define GXR_BAD_PARALLEL_0 273
+#define GXR_BAD_PARALLEL_1 274
+#define GXR_BAD_PARALLEL_2 275
+#define GXR_BAD_MGRS 276
+#define GXR_BAD_GEOREF 277
+#define GXR_BAD_ORIGIN_LATITUDE 278
+#define GXR_TOO_FAR_FROM_POLE 279
+#define GXR_FILE_STATUS 280
+#define GXR_MAP_OPEN 281
+#define GXR_MAP_DELETE 282
+#define GXR_FILE_SIZE 283
+#define GXR_MAP_VIEW 284
+#define GXR_SEEK_PAST_END 285
+#define GXR_SEEK_BEFORE_START 286
+#define GXR_MUTEX_INIT 287
+#define GXR_MUTEX_LOCK 288
+#define GXR_MUTEX_UNLOCK 289
+#define GXR_MUTEX_DESTROY 290
+#define GXR_LONGITUDE_SPAN 293
+#define GXR_DATAFILE_INIT 294
+#define GXR_DTCC_WARNING 295
+#define GXR_DTCC_ERROR 296
+#define GXR_DTCC_INIT_ERROR 297
+#define GXR_DTCC_INTERNAL 298
+#define GXR_DTCC_UNSPECIFIED 299
+#define GXR_DTCC_LOOKUP 300
+#define GXR_DTCC_TABLE_SMALL 301
 
 /* Number of rows in the status-message table (codes 0 to 303) and the size
  * of one row's slot, terminator included. */
@@ -549,6 +547,194 @@ GXR_API int GXR_RPCInit(void);
 /* Declared above already, do not repeat: gGxrEllipse, GxrEllipse,
  * GXR_EarthRadiusSelect, GXR_EarthFlatteningGet, GXR_EarthModelToTypeConvert
  * and GXR_GeoCoordValidate (implemented in src/geodesy.cpp). */
+
+/* The engine's own words about one operation: its engine status, the
+ * conversion status bits of each side and their texts. */
+typedef struct GxrDiagnostic {
+  int32_t engineStatus;
+  int32_t inputStatus;
+  int32_t outputStatus;
+  char engineText[130];
+  char inputText[500];
+  char outputText[500];
+} GxrDiagnostic;
+
+/* Coordinate-system types, the catalogue's order (catalogue index - 1). */
+enum GxrCoordSys {
+  GXR_CS_GEODETIC = 0,          /* GD */
+  GXR_CS_GEOREF = 1,            /* GE */
+  GXR_CS_GEOCENTRIC = 2,        /* GC */
+  GXR_CS_LOCAL_CARTESIAN = 3,   /* LC */
+  GXR_CS_MGRS = 4,              /* MG */
+  GXR_CS_UTM = 5,               /* UT */
+  GXR_CS_UPS = 6,               /* UP */
+  GXR_CS_ALBERS = 7,            /* AC */
+  GXR_CS_BONNE = 8,             /* BF */
+  GXR_CS_CASSINI = 9,           /* CS */
+  GXR_CS_CYL_EQUAL_AREA = 10,   /* LI */
+  GXR_CS_ECKERT4 = 11,          /* EF */
+  GXR_CS_ECKERT6 = 12,          /* ED */
+  GXR_CS_EQUIDISTANT_CYL = 13,  /* CP */
+  GXR_CS_LAMBERT = 14,          /* LE */
+  GXR_CS_MERCATOR = 15,         /* MC */
+  GXR_CS_MILLER = 16,           /* MH */
+  GXR_CS_MOLLWEIDE = 17,        /* MP */
+  GXR_CS_ORTHOGRAPHIC = 18,     /* OD */
+  GXR_CS_POLAR_STEREO = 19,     /* PG */
+  GXR_CS_POLYCONIC = 20,        /* PH */
+  GXR_CS_SINUSOIDAL = 21,       /* SA */
+  GXR_CS_TRANS_CYL_EQUAL_AREA = 22, /* TX */
+  GXR_CS_TRANSVERSE_MERCATOR = 23,  /* TC */
+  GXR_CS_VAN_DER_GRINTEN = 24   /* VA */
+};
+#define GXR_COORD_SYSTEMS 25
+
+/* Geodetic height types (GxrCoordParams.heightType). */
+enum GxrHeightType {
+  GXR_HEIGHT_NONE = 0,
+  GXR_HEIGHT_ELLIPSOID = 1,
+  GXR_HEIGHT_GEOID = 2 /* mean sea level */
+};
+
+/* Parameters of one system; angles in degrees, lengths in metres. Several
+ * fields serve more than one system:
+ *   originLatitude     also the standard parallel of Equidistant Cylindrical
+ *                      and the latitude of true scale of Polar Stereographic;
+ *   centralMeridian    also the origin longitude of Local Cartesian and the
+ *                      longitude down from pole of Polar Stereographic;
+ *   scaleFactor        for Polyconic the origin latitude, in degrees;
+ *   heightType         for UTM the zone override;
+ *   standardParallel1  also the orientation of Local Cartesian (degrees);
+ *   standardParallel2  also the origin height of Local Cartesian (metres). */
+typedef struct GxrCoordParams {
+  double originLatitude;
+  double centralMeridian;
+  double falseEasting;
+  double falseNorthing;
+  double scaleFactor;
+  int32_t heightType;
+  int32_t zone;
+  char reserved[8];
+  double standardParallel1;
+  double standardParallel2;
+  int32_t precision; /* digits of GEOREF and MGRS output, 0 to 5 */
+} GxrCoordParams;
+
+/* The point of Geodetic (degrees, whole metres) and of Geocentric and Local
+ * Cartesian (metres). */
+typedef union GxrPoint3 {
+  struct {
+    double latitude;
+    double longitude;
+    int32_t height;
+  } geodetic;
+  struct {
+    double x;
+    double y;
+    double z;
+  } cartesian;
+} GxrPoint3;
+
+/* The point of every other system. */
+typedef struct GxrGridPoint {
+  double easting;
+  double northing;
+  char hemisphere; /* 'N' or 'S' (UTM, UPS) */
+  int32_t zone;    /* UTM */
+  char georef[21];
+  char mgrs[27];
+} GxrGridPoint;
+
+/* A converted batch: points of the output system's kind (GxrPoint3 or
+ * GxrGridPoint), released by the caller with GXR_PtrFree. */
+typedef struct GxrPointArray {
+  int32_t count;
+  void *points;
+} GxrPointArray;
+
+/* Catalogues; every code and name is a block of its own (GXR_PtrFree). */
+typedef struct GxrCoordSysList {
+  int32_t count;
+  char *codes[GXR_COORD_SYSTEMS]; /* 4-byte blocks */
+  char *names[GXR_COORD_SYSTEMS]; /* 51-byte blocks */
+} GxrCoordSysList;
+
+#define GXR_DATUM_LIST_MAX 275
+typedef struct GxrDatumList {
+  int32_t count;                       /* entries 1..count; 0 repeats count */
+  char *codes[GXR_DATUM_LIST_MAX + 1]; /* 7-byte blocks */
+  char *names[GXR_DATUM_LIST_MAX + 1]; /* 32-byte blocks */
+} GxrDatumList;
+
+#define GXR_ELLIPSOID_LIST_MAX 32
+typedef struct GxrEllipsoidList {
+  int32_t count;                      /* entries 0..count-1 */
+  char *codes[GXR_ELLIPSOID_LIST_MAX]; /* 3-byte blocks */
+  char *names[GXR_ELLIPSOID_LIST_MAX]; /* 30-byte blocks */
+} GxrEllipsoidList;
+
+/* Operations of GXR_DtccDiagnosticService. */
+enum GxrDiagnosticOp {
+  GXR_DIAG_STORE = 8,
+  GXR_DIAG_FETCH = 9,
+  GXR_DIAG_TRANSLATE = 10
+};
+
+/* Refresh value that replaces the user's table copies with the masters. */
+#define GXR_DTCC_REFRESH 7
+
+/* Prepares the engine once per process from USER_DATA and GXR_DATA_DIR
+ * (or DTCC_DATA_DIR); later calls return GXR_OK at once. */
+GXR_API int GXR_DtccInitialize(int datumRefresh, int ellipsoidRefresh, GxrDiagnostic *diagnostic);
+GXR_API int GXR_DtccDiagnosticGet(int engineStatus, GxrDiagnostic *diagnostic);
+GXR_API int GXR_DtccDiagnosticService(int operation, int *value);
+/* Library code for a side's conversion status (0 input, 1 output); -1 when
+ * the engine cannot say. */
+GXR_API int GXR_GeotransErrorGet(int direction);
+
+/* Building blocks of a conversion; they take no lock, so the caller must be
+ * the engine's only user (see GXR_CoordinatesConvert). */
+GXR_API int GXR_CoordParamSet(int direction, int type, const GxrCoordParams *params);
+GXR_API int GXR_CoordPointSet(int type, int index, const void *points);
+GXR_API int GXR_CoordinateGet(int type, int index, void *points);
+
+/* Converts count points between systems (by code) and datums; the result
+ * array is new. Null parameters leave the system's defaults. */
+GXR_API int GXR_CoordinatesConvert(const char *inputDatum, const char *outputDatum,
+                                   const char *inputSystem, const char *outputSystem,
+                                   const GxrCoordParams *inputParams,
+                                   const GxrCoordParams *outputParams, int count,
+                                   const void *inputPoints, GxrPointArray *result,
+                                   GxrDiagnostic *diagnostic);
+/* The same by type number; needs an engine initialised by an earlier call. */
+GXR_API int GXR_CoordinateConvert(const char *inputDatum, const char *outputDatum, int inputType,
+                                  int outputType, const GxrCoordParams *inputParams,
+                                  const GxrCoordParams *outputParams, int count,
+                                  const void *inputPoints, void **resultPoints);
+GXR_API int GXR_CoordinateSystemListGet(GxrCoordSysList *list, GxrDiagnostic *diagnostic);
+GXR_API int GXR_CoordSysListGet(int *count, char **names);
+
+GXR_API int GXR_DatumListGet(GxrDatumList *list);
+GXR_API int GXR_EllipsoidListGet(GxrEllipsoidList *list, GxrDiagnostic *diagnostic);
+/* ellipsoidName: at least 30 bytes; ellipsoidCode: at least 3 bytes. */
+GXR_API int GXR_DatumEllipseGet(const char *datumCode, char *ellipsoidName, char *ellipsoidCode);
+/* Bounds in degrees; the definition persists in USER_DATA's datum table. */
+GXR_API int GXR_UserDatumDefine(const char *code, const char *name, const char *ellipsoidCode,
+                                double deltaX, double deltaY, double deltaZ, double sigmaX,
+                                double sigmaY, double sigmaZ, double south, double north,
+                                double west, double east, GxrDiagnostic *diagnostic);
+GXR_API int GXR_UserEllipsoidDefine(const char *code, const char *name, double semiMajor,
+                                    double inverseFlattening, GxrDiagnostic *diagnostic);
+/* Geodetic points with mean-sea-level heights from one datum to another. */
+GXR_API int GXR_DatumConvert(const char *sourceDatum, const char *targetDatum,
+                             const GxrPointArray *input, GxrPointArray *output);
+GXR_API int GXR_DatumTransformationAccuracyGet(const char *sourceDatum, const char *targetDatum,
+                                               const GxrPoint3 *point, double *circularError,
+                                               double *linearError, double *sphericalError,
+                                               GxrDiagnostic *diagnostic);
+/* direction -1: WGS 84 ellipsoid height to mean sea level; 1: the reverse. */
+GXR_API int GXR_VerticalDatumConvert(int direction, double latitude, double longitude,
+                                     double height, double *result, GxrDiagnostic *diagnostic);
 
 #ifdef __cplusplus
 }
