@@ -32,8 +32,10 @@ QovT_Ll_Desc* kpl_list_create(void);
 void kpl_list_init(QovT_Ll_Desc* list);
 /* Returns 1, or 0 for a null list or a position outside -2..size. */
 int kpl_list_insert(QovT_Ll_Desc* list, void* item, int position);
-/* Inserts before the first element e with compare(item, e) < 0, so equal
- * elements keep their insertion order. compare works like strcmp. */
+/* The host's order convention: compare(a, b) gives a positive number when a
+ * sorts before b, a negative one when after, 0 when equal. The item goes in
+ * before the first element e with compare(item, e) > 0, so equal elements
+ * keep their insertion order. */
 typedef int (*KplT_List_Compare_Proc)(const void* item, const void* element);
 int kpl_list_insert_sorted(QovT_Ll_Desc* list, void* item, KplT_List_Compare_Proc compare);
 /* The item at position (it stays in the list); null when out of range. */
@@ -117,14 +119,19 @@ int kpl_env_attr_value_set(const char* name, const QovT_Ll_Desc* values);
 int kpl_env_load(const char* path);
 int kpl_env_save(const char* path);
 
-/* ---- files ---------------------------------------------------------------- */
+/* ---- files ----------------------------------------------------------------
+ * File types name the suffix of their files in the model directories. */
+#define KPLC_TFILE_MODEL 0          /* ".json": models of this host */
+#define KPLC_TFILE_ROUTING_EXPORT 5 /* ".atv.xml": exported routing tables */
+/* The suffix of a file type without its dot ("atv.xml"); null when unknown. */
+const char* kpl_tfile_suffix(int file_type);
 /* Finds "<name>.<file_type>" in the model directories ("mod_dirs", in order)
  * and writes its full path into buffer (size bytes). Returns 1; 0, leaving
  * buffer empty, when not found or when the path does not fit. */
-int kpl_tfile_path_get(const char* name, const char* file_type, char* buffer, size_t size);
+int kpl_tfile_path_get(const char* name, int file_type, char* buffer, size_t size);
 /* New list of the names (suffix ".<file_type>" removed) of every such file
  * in the model directories, sorted, without duplicates. */
-QovT_Ll_Desc* kpl_tfile_name_list_get(const char* file_type);
+QovT_Ll_Desc* kpl_tfile_name_list_get(int file_type);
 /* New list of the entry names of a directory, sorted, "." and ".." left out;
  * null when it cannot be read. */
 QovT_Ll_Desc* kpl_dir_contents(const char* path);

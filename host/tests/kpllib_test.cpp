@@ -133,8 +133,9 @@ struct Keyed {
     int order;
 };
 
+// The host's convention: positive when a sorts before b.
 int compare_keys(const void* a, const void* b) {
-    return static_cast<const Keyed*>(a)->key - static_cast<const Keyed*>(b)->key;
+    return static_cast<const Keyed*>(b)->key - static_cast<const Keyed*>(a)->key;
 }
 
 TEST(KplList, SortedInsertionIsStable) {
@@ -477,42 +478,42 @@ TEST_F(KplEnv, FailedLoadOrSaveChangesNothing) {
 using KplFiles = TempDir;
 
 TEST_F(KplFiles, ModelFilesAreFoundInDirectoryOrder) {
-    write("first/net.m", "");
+    write("first/net.json", "");
     write("first/only.x", "");
-    write("second/net.m", "");
-    write("second/late.m", "");
-    write("second/.m", "");
+    write("second/net.json", "");
+    write("second/late.json", "");
+    write("second/.json", "");
     write("second/net.mm", "");
-    fs::create_directories(path("first/dir.m"));
-    fs::create_directories(path("second/dir.m"));
+    fs::create_directories(path("first/dir.json"));
+    fs::create_directories(path("second/dir.json"));
     ASSERT_EQ(set("mod_dirs", {path("missing"), path("first") + "/", path("second")}), 1);
 
     char buffer[512];
-    ASSERT_EQ(kpl_tfile_path_get("net", "m", buffer, sizeof buffer), 1);
-    EXPECT_STREQ(buffer, path("first/net.m").c_str());
-    ASSERT_EQ(kpl_tfile_path_get("late", "m", buffer, sizeof buffer), 1);
-    EXPECT_STREQ(buffer, path("second/late.m").c_str());
-    EXPECT_EQ(kpl_tfile_path_get("dir", "m", buffer, sizeof buffer), 0);  // a directory is no file
-    EXPECT_EQ(kpl_tfile_path_get("absent", "m", buffer, sizeof buffer), 0);
+    ASSERT_EQ(kpl_tfile_path_get("net", KPLC_TFILE_MODEL, buffer, sizeof buffer), 1);
+    EXPECT_STREQ(buffer, path("first/net.json").c_str());
+    ASSERT_EQ(kpl_tfile_path_get("late", KPLC_TFILE_MODEL, buffer, sizeof buffer), 1);
+    EXPECT_STREQ(buffer, path("second/late.json").c_str());
+    EXPECT_EQ(kpl_tfile_path_get("dir", KPLC_TFILE_MODEL, buffer, sizeof buffer), 0);  // a directory is no file
+    EXPECT_EQ(kpl_tfile_path_get("absent", KPLC_TFILE_MODEL, buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "");
 
-    const std::string expected = path("first/net.m");
+    const std::string expected = path("first/net.json");
     std::vector<char> exact(expected.size() + 1 + 4, '#');
-    ASSERT_EQ(kpl_tfile_path_get("net", "m", exact.data(), expected.size() + 1), 1);
+    ASSERT_EQ(kpl_tfile_path_get("net", KPLC_TFILE_MODEL, exact.data(), expected.size() + 1), 1);
     EXPECT_EQ(exact[expected.size() + 1], '#');
     std::fill(exact.begin(), exact.end(), '#');
-    EXPECT_EQ(kpl_tfile_path_get("net", "m", exact.data(), expected.size()), 0);  // one byte short
+    EXPECT_EQ(kpl_tfile_path_get("net", KPLC_TFILE_MODEL, exact.data(), expected.size()), 0);  // one byte short
     EXPECT_EQ(exact[expected.size()], '#');
     EXPECT_EQ(exact[0], '\0');
 
-    EXPECT_EQ(kpl_tfile_path_get(nullptr, "m", buffer, sizeof buffer), 0);
-    EXPECT_EQ(kpl_tfile_path_get("net", nullptr, buffer, sizeof buffer), 0);
-    EXPECT_EQ(kpl_tfile_path_get("net", "m", nullptr, sizeof buffer), 0);
-    EXPECT_EQ(kpl_tfile_path_get("net", "m", buffer, 0), 0);
+    EXPECT_EQ(kpl_tfile_path_get(nullptr, KPLC_TFILE_MODEL, buffer, sizeof buffer), 0);
+    EXPECT_EQ(kpl_tfile_path_get("net", 99, buffer, sizeof buffer), 0);
+    EXPECT_EQ(kpl_tfile_path_get("net", KPLC_TFILE_MODEL, nullptr, sizeof buffer), 0);
+    EXPECT_EQ(kpl_tfile_path_get("net", KPLC_TFILE_MODEL, buffer, 0), 0);
 
-    EXPECT_EQ(drain_strings(kpl_tfile_name_list_get("m")), (Texts{"late", "net"}));
-    EXPECT_EQ(drain_strings(kpl_tfile_name_list_get("q")), Texts{});
-    EXPECT_EQ(kpl_tfile_name_list_get(nullptr), nullptr);
+    EXPECT_EQ(drain_strings(kpl_tfile_name_list_get(KPLC_TFILE_MODEL)), (Texts{"late", "net"}));
+    EXPECT_EQ(drain_strings(kpl_tfile_name_list_get(KPLC_TFILE_ROUTING_EXPORT)), Texts{});
+    EXPECT_EQ(kpl_tfile_name_list_get(99), nullptr);
 }
 
 TEST_F(KplFiles, DirectoryContentsAndKinds) {

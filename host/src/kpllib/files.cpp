@@ -87,12 +87,21 @@ void sort_unique(Names& names) {
 
 extern "C" {
 
-int kpl_tfile_path_get(const char* name, const char* file_type, char* buffer, size_t size) {
-    if (name == nullptr || *name == '\0' || file_type == nullptr || buffer == nullptr || size == 0)
+const char* kpl_tfile_suffix(int file_type) {
+    switch (file_type) {
+    case KPLC_TFILE_MODEL: return "json";
+    case KPLC_TFILE_ROUTING_EXPORT: return "atv.xml";
+    default: return nullptr;
+    }
+}
+
+int kpl_tfile_path_get(const char* name, int file_type, char* buffer, size_t size) {
+    const char* suffix = kpl_tfile_suffix(file_type);
+    if (name == nullptr || *name == '\0' || suffix == nullptr || buffer == nullptr || size == 0)
         return 0;
     buffer[0] = '\0';
     try {
-        const std::string file_name = std::string(name) + '.' + file_type;
+        const std::string file_name = std::string(name) + '.' + suffix;
         for (const std::string& directory : model_directories()) {
             const std::string path = join_path(directory, file_name);
             if (!is_regular_file(path)) continue;
@@ -105,10 +114,11 @@ int kpl_tfile_path_get(const char* name, const char* file_type, char* buffer, si
     return 0;
 }
 
-QovT_Ll_Desc* kpl_tfile_name_list_get(const char* file_type) {
-    if (file_type == nullptr) return nullptr;
+QovT_Ll_Desc* kpl_tfile_name_list_get(int file_type) {
+    const char* type_suffix = kpl_tfile_suffix(file_type);
+    if (type_suffix == nullptr) return nullptr;
     try {
-        const std::string suffix = std::string(".") + file_type;
+        const std::string suffix = std::string(".") + type_suffix;
         Names found;
         for (const std::string& directory : model_directories()) {
             Names entries;

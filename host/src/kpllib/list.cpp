@@ -92,7 +92,7 @@ int kpl_list_insert(QovT_Ll_Desc* list, void* item, int position) {
 int kpl_list_insert_sorted(QovT_Ll_Desc* list, void* item, KplT_List_Compare_Proc compare) {
     if (list == nullptr || compare == nullptr) return 0;
     int index = 0;
-    while (index < list->count && compare(item, cell(list, index)) >= 0) ++index;
+    while (index < list->count && compare(item, cell(list, index)) <= 0) ++index;
     return kpl_list_insert(list, item, index);
 }
 

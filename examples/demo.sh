@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The demo: the bundled campus model, saved by release 7.0, carried into the
+# current BGP layout by the sarv converters, run through the stand-in host.
+# Usage: examples/demo.sh BUILD_DIR
+set -euo pipefail
+build=${1:-build}
+here=$(cd "$(dirname "$0")" && pwd)
+host="$build/bin/xeqhost"
+sarv="$build/plugins/sarv.i0.xeq.so"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+echo "== BGP parameters 7.0 -> 8.0 (two-object converter, objects paired by name)"
+"$host" convert --plugin "$sarv" --export bgp_params_convert_70_to_80 \
+  --old "$here/bgp/campus_70.json" --new "$here/bgp/campus_80.json" --out "$out/campus_80.json"
+echo "== redistribution fix-up for 9.1 (single-object converter)"
+"$host" convert --plugin "$sarv" --export bgp_redist_params_for_91_convert \
+  --model "$out/campus_80.json" --out "$out/campus_91.json"
+echo "== what changed"
+"$host" diff "$here/bgp/campus_80.json" "$out/campus_91.json"
+
+if [ -x "$here/gxr-demo.sh" ]; then
+  "$here/gxr-demo.sh" "$build"
+fi

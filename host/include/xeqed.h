@@ -1,0 +1,224 @@
+/* xeqed: the host editor's plug-in interface — models, objects, attributes
+ * addressed by path text, topology, client state, progress bar.
+ *
+ * Handles are small values. An object handle stays valid while its object
+ * lives; a handle to a destroyed object (or a shrunk-away row) is detected
+ * and every operation on it fails, so a stale handle never reaches freed
+ * memory.
+ *
+ * Attribute paths: levels joined by "."; a level may carry a row index in
+ * brackets, with or without one blank before it ("BGP Parameters [0]",
+ * "IP Routing Parameters[0]"); a compound level without an index means row 0
+ * when the path goes deeper; a final ".count" after a compound gives its row
+ * count. Malformed paths (empty levels, unclosed or non-numeric brackets,
+ * text after a bracket) simply fail. */
+#ifndef XEQED_H
+#define XEQED_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "kpllib.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Release marker; every plug-in imports it (see xeq_plugin.h). */
+extern const int This_File_Was_Compiled_With_XEQ_Release_90A;
+
+typedef uint64_t XeqT_Obj_Handle;       /* 0: no object */
+typedef struct XeqS_Model* XeqT_Model_Handle;
+typedef struct XeqS_Obj_List* XeqT_Obj_List;
+typedef int XeqT_Obj_Type;
+
+/* Object type codes. */
+#define XEQC_OBJ_SUBNET 10
+#define XEQC_OBJ_NODE 11
+#define XEQC_OBJ_LINK 14
+#define XEQC_OBJ_PATH 18
+#define XEQC_OBJ_DEMAND 20
+#define XEQC_OBJ_COMPOUND_ATTR 29 /* a compound attribute; its children are rows */
+#define XEQC_OBJ_ATTR_ROW 30
+
+/* Buffer sizes of the untyped text forms below (terminator included). */
+#define XEQC_ATTR_TEXT_SIZE 512
+#define XEQC_SYMBOL_SIZE 256
+#define XEQC_MODEL_NAME_SIZE 256
+
+/* ---- models ----------------------------------------------------------------
+ * which: 0 the model being edited; 1 the model whose file location is
+ * wanted (the same model in this host). */
+XeqT_Model_Handle Xeq_Model_Current_Get(int which);
+/* Writes the model's name into buffer (size bytes, cut to fit). Returns 1,
+ * or 0 for no model. The short form (C only) assumes XEQC_MODEL_NAME_SIZE. */
+int Xeq_Model_Name_Get_N(XeqT_Model_Handle model, char* buffer, size_t size);
+
+/* ---- client state ----------------------------------------------------------
+ * A plug-in registers four handlers under a label; the host keeps one object
+ * per model and label, calls destroy with it when the model closes, and
+ * calls copy_create when a model is copied. read/write receive the host's
+ * block handle of the model file; state kept only in memory ignores it. */
+typedef void* (*XeqT_Client_State_Copy_Create_Proc)(void* orig_state_ptr);
+typedef void (*XeqT_Client_State_Destroy_Proc)(void* state_ptr);
+typedef void* (*XeqT_Client_State_Read_Proc)(void* block_hndl);
+typedef int (*XeqT_Client_State_Write_Proc)(void* state_ptr, void* block_hndl);
+
+/* Returns the state's id (>= 0), or -1 for a null label; registering a label
+ * again replaces its handlers and keeps its id. */
+int Xeq_Client_State_Handlers_Register(const char* label,
+                                       XeqT_Client_State_Copy_Create_Proc copy_create,
+                                       XeqT_Client_State_Destroy_Proc destroy,
+                                       XeqT_Client_State_Read_Proc read,
+                                       XeqT_Client_State_Write_Proc write);
+/* The id of a registered label, or -1. */
+int Xeq_Client_State_By_Name_Get(const char* label);
+/* The object kept with the model under id, or null. */
+void* Xeq_Model_Network_State_Access(XeqT_Model_Handle model, int id);
+/* Keeps state_ptr with the model under id; a previously kept object is
+ * destroyed through the destroy handler first. Returns 1, or 0 for a bad
+ * model or id. */
+int Xeq_Model_Network_State_Set(XeqT_Model_Handle model, int id, void* state_ptr);
+
+/* ---- objects ---------------------------------------------------------------- */
+/* Non-zero when the handle designates no live object. */
+int Xeq_Obj_Invalid(XeqT_Obj_Handle obj);
+/* A new object of type in the current model, named "top.<type>_<n>"; 0 when
+ * there is no current model. */
+XeqT_Obj_Handle Xeq_Obj_Create(XeqT_Obj_Type type);
+/* The object's type, or -1 for an invalid handle. */
+XeqT_Obj_Type Xeq_Obj_Type_Get(XeqT_Obj_Handle obj);
+/* The hierarchical name ("top.campus.r1"), owned by the object; "" for an
+ * invalid handle. Rows and compound attributes are named after their owner
+ * and path ("top.r1.BGP Parameters [0]"). flags: 0. */
+const char* Xeq_Obj_Hname_Get(XeqT_Obj_Handle obj, int flags);
+/* The model's object with that hierarchical name, or 0. */
+XeqT_Obj_Handle Xeq_Obj_From_Hname_Get(XeqT_Model_Handle model, const char* hname);
+
+/* ---- attributes ------------------------------------------------------------ */
+typedef enum XeqT_Value_Kind {
+    XEQC_VALUE_ANY = 0, /* as the attribute holds it (see Xeq_Obj_Attr_Get) */
+    XEQC_VALUE_INT,     /* int */
+    XEQC_VALUE_DOUBLE,  /* double */
+    XEQC_VALUE_TEXT,    /* char buffer of out_size bytes / const char* */
+    XEQC_VALUE_OBJ      /* XeqT_Obj_Handle: a compound attribute or a row */
+} XeqT_Value_Kind;
+
+/* Reads the attribute at path as kind into out (out_size bytes for text:
+ * longer texts are cut to fit). Numbers convert between int and double
+ * (a double reads as int only when it is whole), texts convert to numbers
+ * only when they are entirely numeric, toggles read as 0/1, any scalar reads
+ * as text. A compound reads as its object, a row path ("X [2]") as the row.
+ * Returns 1, or 0 when the path does not resolve or the value cannot be
+ * represented as kind; out is untouched on failure. */
+int Xeq_Obj_Attr_Value_Get(XeqT_Obj_Handle obj, const char* path, XeqT_Value_Kind kind,
+                           void* out, size_t out_size);
+/* Untyped read: an integer or toggle into an int, a double into a double,
+ * text into a buffer of XEQC_ATTR_TEXT_SIZE bytes, a compound or row into an
+ * XeqT_Obj_Handle. C++ callers get typed overloads below. */
+int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, void* out);
+
+/* Writes value (int*, double* or const char*, as kind says) to the attribute
+ * at path, converting to the attribute's kind as the read does. A missing
+ * last level is created in its (existing) row with the kind of the value;
+ * ".count" resizes a compound (new rows are copies of its row template,
+ * rows beyond the new count are destroyed) and creates an empty compound
+ * when missing. Returns 1, or 0 when the path does not resolve or the value
+ * does not convert. */
+int Xeq_Obj_Attr_Value_Set(XeqT_Obj_Handle obj, const char* path, XeqT_Value_Kind kind,
+                           const void* value);
+/* C form: reads one argument as the existing attribute's kind dictates (int
+ * for integers, toggles and ".count", double for doubles, const char* for
+ * texts); fails for a missing attribute. C++ callers get typed overloads. */
+int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, ...);
+/* 1 when the attribute (or row, or ".count" of a compound) exists. */
+int Xeq_Obj_Attr_Exists(XeqT_Obj_Handle obj, const char* path);
+/* The symbol of the attribute's value into buffer (XEQC_SYMBOL_SIZE bytes
+ * for the short form): the symbol whose value matches, else "None" for a
+ * compound without rows and "(...)" for one with rows, else the value's
+ * text. Returns 1 when found. */
+int Xeq_Obj_Attr_Symbol_Get_N(XeqT_Obj_Handle obj, const char* path, char* buffer, size_t size);
+/* Sets the attribute to the value of symbol: a declared symbol's value;
+ * "None" on a compound removes its rows; otherwise a text attribute takes
+ * the symbol as its text and a number its numeric reading. A missing last
+ * level is created (an empty compound for "None", else a text). */
+int Xeq_Obj_Attr_Symbol_Set(XeqT_Obj_Handle obj, const char* path, const char* symbol);
+/* Copies the source attribute (kind, value, symbols, rows) into the target
+ * attribute, creating it when its row exists. Returns 1, or 0 when the
+ * source is missing or the target does not resolve. */
+int Xeq_Obj_Attr_Set_From_Obj_Attr(XeqT_Obj_Handle target, const char* target_path,
+                                   XeqT_Obj_Handle source, const char* source_path);
+
+#ifndef __cplusplus
+/* Short forms with implied buffer sizes. C++ sees only the overloads at the
+ * end, which take the caller's array size, so an undersized buffer cannot
+ * be overrun from C++. */
+int Xeq_Model_Name_Get(XeqT_Model_Handle model, char* buffer);           /* XEQC_MODEL_NAME_SIZE */
+int Xeq_Obj_Attr_Symbol_Get(XeqT_Obj_Handle obj, const char* path, char* buffer); /* XEQC_SYMBOL_SIZE */
+/* Text form of any scalar attribute. */
+int Xeq_Obj_Attr_Get_As_String(XeqT_Obj_Handle obj, const char* path, char* buffer); /* XEQC_ATTR_TEXT_SIZE */
+#endif
+
+/* ---- object lists and topology --------------------------------------------- */
+XeqT_Obj_List Xeq_Obj_List_Create(void);
+void Xeq_Obj_List_Destroy(XeqT_Obj_List list);
+/* position: -1 tail, -2 head, else 0..size. Returns 1, or 0. */
+int Xeq_Obj_List_Insert(XeqT_Obj_List list, XeqT_Obj_Handle obj, int position);
+int Xeq_Obj_List_Size(XeqT_Obj_List list);
+/* The object at index, or 0. */
+XeqT_Obj_Handle Xeq_Obj_List_Object_Get(XeqT_Obj_List list, int index);
+
+/* Objects of a type in the model, in model order. */
+int Xeq_Topo_Object_Count_Get(XeqT_Model_Handle model, XeqT_Obj_Type type);
+XeqT_Obj_Handle Xeq_Topo_Object_Get(XeqT_Model_Handle model, XeqT_Obj_Type type, int index);
+/* Appends the children of obj of type to list: the rows (type 30) of a
+ * compound attribute; the objects of a subnet. Returns the count appended. */
+int Xeq_Topo_Child_List_Get(XeqT_Obj_Handle obj, XeqT_Obj_Type type, XeqT_Obj_List list);
+
+/* ---- progress bar ------------------------------------------------------------ */
+void Xeq_Progress_Bar_Start(const char* text, int total);
+void Xeq_Progress_Bar_Advance(int step);
+void Xeq_Progress_Bar_End(void);
+
+#ifdef __cplusplus
+} /* extern "C" */
+
+/* Typed, bounded overloads under the interface's own names: a char array
+ * passes its size, numbers and handles pass their kind. */
+inline int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, int* out) {
+    return Xeq_Obj_Attr_Value_Get(obj, path, XEQC_VALUE_INT, out, sizeof *out);
+}
+inline int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, double* out) {
+    return Xeq_Obj_Attr_Value_Get(obj, path, XEQC_VALUE_DOUBLE, out, sizeof *out);
+}
+inline int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, XeqT_Obj_Handle* out) {
+    return Xeq_Obj_Attr_Value_Get(obj, path, XEQC_VALUE_OBJ, out, sizeof *out);
+}
+template <size_t N>
+inline int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, char (&out)[N]) {
+    return Xeq_Obj_Attr_Value_Get(obj, path, XEQC_VALUE_TEXT, out, N);
+}
+template <size_t N>
+inline int Xeq_Obj_Attr_Get_As_String(XeqT_Obj_Handle obj, const char* path, char (&out)[N]) {
+    return Xeq_Obj_Attr_Value_Get(obj, path, XEQC_VALUE_TEXT, out, N);
+}
+inline int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, int value) {
+    return Xeq_Obj_Attr_Value_Set(obj, path, XEQC_VALUE_INT, &value);
+}
+inline int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, double value) {
+    return Xeq_Obj_Attr_Value_Set(obj, path, XEQC_VALUE_DOUBLE, &value);
+}
+inline int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, const char* value) {
+    return Xeq_Obj_Attr_Value_Set(obj, path, XEQC_VALUE_TEXT, value);
+}
+template <size_t N>
+inline int Xeq_Obj_Attr_Symbol_Get(XeqT_Obj_Handle obj, const char* path, char (&out)[N]) {
+    return Xeq_Obj_Attr_Symbol_Get_N(obj, path, out, N);
+}
+template <size_t N>
+inline int Xeq_Model_Name_Get(XeqT_Model_Handle model, char (&out)[N]) {
+    return Xeq_Model_Name_Get_N(model, out, N);
+}
+#endif /* __cplusplus */
+
+#endif /* XEQED_H */

@@ -1,0 +1,174 @@
+#include "commands.hpp"
+
+#include <cstdio>
+#include <iostream>
+
+#include <nlohmann/json.hpp>
+
+#include "plugin_loader.hpp"
+#include "xeq_host.h"
+
+namespace xeqhost {
+namespace {
+
+// A model open for the length of a command, closed (client states
+// destroyed) on every exit.
+class OpenModel {
+public:
+    explicit OpenModel(const std::string& path) {
+        char error[1024] = "";
+        handle_ = Xeq_Host_Model_Load(path.c_str(), error, sizeof error);
+        if (!handle_) throw HostError(error);
+    }
+    ~OpenModel() { Xeq_Host_Model_Close(handle_); }
+    OpenModel(const OpenModel&) = delete;
+    OpenModel& operator=(const OpenModel&) = delete;
+
+    XeqT_Model_Handle get() const { return handle_; }
+
+    void save(const std::string& path) const {
+        char error[1024] = "";
+        if (!Xeq_Host_Model_Save(handle_, path.c_str(), error, sizeof error)) throw HostError(error);
+    }
+
+private:
+    XeqT_Model_Handle handle_;
+};
+
+using TwoObjectConverter = int (*)(XeqT_Obj_Handle converted, XeqT_Obj_Handle old);
+using SingleObjectConverter = int (*)(XeqT_Obj_Handle obj);
+
+void report_missing(const std::vector<std::string>& missing) {
+    for (const std::string& name : missing)
+        std::printf("%s: an attribute the conversion needs is missing (result 0)\n", name.c_str());
+}
+
+// Leaf attributes of a saved model, "object: path" -> value text.
+using Leaves = std::map<std::string, std::string>;
+
+void flatten(const nlohmann::ordered_json& attrs, const std::string& object,
+             const std::string& prefix, Leaves& out) {
+    for (const auto& [name, value] : attrs.items()) {
+        const std::string path = prefix.empty() ? name : prefix + "." + name;
+        const nlohmann::ordered_json* rows = nullptr;
+        if (value.is_array()) rows = &value;
+        else if (value.is_object() && value.contains("rows")) rows = &value["rows"];
+        if (rows) {
+            out[object + path + ".count"] = std::to_string(rows->size());
+            for (size_t r = 0; r < rows->size(); ++r)
+                flatten((*rows)[r], object, path + " [" + std::to_string(r) + "]", out);
+        } else {
+            out[object + path] = (value.is_object() ? value["value"] : value).dump();
+        }
+    }
+}
+
+// Read through the host, so that both sides are compared as the host sees
+// them (implied attributes included) and a malformed file is refused.
+Leaves leaves_of(const std::string& path) {
+    OpenModel model(path);
+    const auto json = nlohmann::ordered_json::parse(Xeq_Host_Model_Text_Get(model.get()));
+    Leaves leaves;
+    for (const auto& obj : json["objects"])
+        flatten(obj["attributes"], obj["name"].get<std::string>() + ": ", "", leaves);
+    return leaves;
+}
+
+XeqT_Obj_Type type_option(const Args& args) {
+    const std::string type = args.optional("type");
+    if (type.empty() || type == "node") return XEQC_OBJ_NODE;
+    if (type == "link") return XEQC_OBJ_LINK;
+    if (type == "demand") return XEQC_OBJ_DEMAND;
+    throw HostError("--type must be node, link or demand");
+}
+
+} // namespace
+
+const std::string& Args::required(const std::string& name) const {
+    auto it = options.find(name);
+    if (it == options.end()) throw HostError("missing option --" + name);
+    return it->second;
+}
+
+std::string Args::optional(const std::string& name) const {
+    auto it = options.find(name);
+    return it == options.end() ? std::string() : it->second;
+}
+
+int run_convert(const Args& args) {
+    Plugin plugin(args.required("plugin"));
+    const std::string& name = args.required("export");
+    const bool two_object = !args.optional("old").empty();
+    const XeqT_Obj_Type type = type_option(args);
+    OpenModel target(two_object ? args.required("new") : args.required("model"));
+    std::vector<std::string> missing;
+    int converted = 0;
+    Xeq_Host_Model_Current_Set(target.get());
+    if (two_object) {
+        const auto convert = plugin.function<TwoObjectConverter>(name);
+        OpenModel old(args.required("old"));
+        for (int i = 0; i < Xeq_Topo_Object_Count_Get(target.get(), type); ++i) {
+            const XeqT_Obj_Handle obj = Xeq_Topo_Object_Get(target.get(), type, i);
+            const char* hname = Xeq_Obj_Hname_Get(obj, 0);
+            const XeqT_Obj_Handle old_obj = Xeq_Obj_From_Hname_Get(old.get(), hname);
+            if (Xeq_Obj_Invalid(old_obj)) continue; // new in this release: nothing to carry over
+            ++converted;
+            if (convert(obj, old_obj) == 0) missing.push_back(hname);
+        }
+    } else {
+        const auto convert = plugin.function<SingleObjectConverter>(name);
+        for (int i = 0; i < Xeq_Topo_Object_Count_Get(target.get(), type); ++i) {
+            const XeqT_Obj_Handle obj = Xeq_Topo_Object_Get(target.get(), type, i);
+            ++converted;
+            if (convert(obj) == 0) missing.push_back(Xeq_Obj_Hname_Get(obj, 0));
+        }
+    }
+    Xeq_Host_Model_Current_Set(nullptr);
+    std::fflush(stderr);
+    report_missing(missing);
+    target.save(args.required("out"));
+    std::printf("%s: converted %d object(s), saved %s\n", name.c_str(), converted,
+                args.required("out").c_str());
+    return 0;
+}
+
+int run_diff(const Args& args) {
+    if (args.words.size() != 2) throw HostError("diff takes two model files");
+    const Leaves before = leaves_of(args.words[0]);
+    const Leaves after = leaves_of(args.words[1]);
+    for (const auto& [key, value] : after) {
+        auto it = before.find(key);
+        if (it == before.end()) std::printf("+ %s = %s\n", key.c_str(), value.c_str());
+        else if (it->second != value)
+            std::printf("~ %s: %s -> %s\n", key.c_str(), it->second.c_str(), value.c_str());
+    }
+    for (const auto& [key, value] : before)
+        if (!after.count(key)) std::printf("- %s (was %s)\n", key.c_str(), value.c_str());
+    return 0;
+}
+
+int run_check(const Args& args) {
+    if (args.words.size() != 1) throw HostError("check takes one model file");
+    OpenModel model(args.words[0]);
+    char name[XEQC_MODEL_NAME_SIZE];
+    Xeq_Model_Name_Get(model.get(), name);
+    std::printf("model '%s': %d object(s)\n", name, Xeq_Host_Model_Object_Count(model.get()));
+    return 0;
+}
+
+int run_call(const Args& args) {
+    Plugin plugin(args.required("plugin"));
+    const auto function = plugin.function<void (*)()>(args.required("export"));
+    const std::string path = args.optional("model");
+    if (path.empty()) {
+        function();
+        return 0;
+    }
+    OpenModel model(path);
+    Xeq_Host_Model_Current_Set(model.get());
+    function();
+    Xeq_Host_Model_Current_Set(nullptr);
+    return 0;
+}
+
+} // namespace xeqhost

@@ -1,0 +1,25 @@
+// The host program's commands; each returns the process exit status.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace xeqhost {
+
+// Parsed "--name value" options and the remaining words.
+struct Args {
+    std::map<std::string, std::string> options;
+    std::vector<std::string> words;
+
+    // Throws HostError when a required option is missing.
+    const std::string& required(const std::string& name) const;
+    std::string optional(const std::string& name) const;
+};
+
+int run_convert(const Args& args);
+int run_diff(const Args& args);
+int run_check(const Args& args);
+int run_call(const Args& args);
+
+} // namespace xeqhost

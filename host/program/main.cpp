@@ -1,0 +1,76 @@
+// xeqhost: the stand-in host editor on the command line. It opens model
+// files, loads plug-ins by path and calls their exports by name, as the
+// editor would.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "commands.hpp"
+#include "kpllib.h"
+#include "plugin_loader.hpp"
+
+namespace {
+
+const char* const kUsage =
+    "usage: xeqhost [--prefs FILE] COMMAND [options]\n"
+    "  convert --plugin SO --export NAME --old OLD.json --new NEW.json --out OUT.json\n"
+    "      run a two-object converter on each node of NEW paired by name with OLD\n"
+    "  convert --plugin SO --export NAME --model MODEL.json --out OUT.json\n"
+    "      run a single-object converter on each node of MODEL\n"
+    "      (--type link|demand converts those objects instead of nodes)\n"
+    "  call --plugin SO --export NAME [--model MODEL.json]\n"
+    "      call an export taking no arguments (an initialiser), with MODEL current\n"
+    "  diff BEFORE.json AFTER.json   show what changed between two models\n"
+    "  check MODEL.json              load a model and report it\n"
+    "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
+
+xeqhost::Args parse(int argc, char** argv, int first) {
+    xeqhost::Args args;
+    for (int i = first; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--", 2) == 0) {
+            if (i + 1 >= argc) throw xeqhost::HostError(std::string("option ") + argv[i] + " needs a value");
+            args.options[argv[i] + 2] = argv[i + 1];
+            ++i;
+        } else {
+            args.words.emplace_back(argv[i]);
+        }
+    }
+    return args;
+}
+
+int dispatch(const std::string& command, const xeqhost::Args& args) {
+    if (command == "convert") return xeqhost::run_convert(args);
+    if (command == "diff") return xeqhost::run_diff(args);
+    if (command == "check") return xeqhost::run_check(args);
+    if (command == "call") return xeqhost::run_call(args);
+    throw xeqhost::HostError("unknown command '" + command + "'");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int first = 1;
+    std::string prefs;
+    if (argc > 2 && std::strcmp(argv[1], "--prefs") == 0) {
+        prefs = argv[2];
+        first = 3;
+    }
+    if (first >= argc || std::strcmp(argv[first], "--help") == 0) {
+        std::fputs(kUsage, first >= argc ? stderr : stdout);
+        return first >= argc ? 2 : 0;
+    }
+    try {
+        if (!prefs.empty() && !kpl_env_load(prefs.c_str()))
+            throw xeqhost::HostError("cannot read preferences file '" + prefs + "'");
+        const int status = dispatch(argv[first], parse(argc, argv, first + 1));
+        if (!prefs.empty() && !kpl_env_save(prefs.c_str()))
+            throw xeqhost::HostError("cannot save preferences file '" + prefs + "'");
+        return status;
+    } catch (const xeqhost::HostError& e) {
+        std::fprintf(stderr, "xeqhost: %s\n", e.what());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "xeqhost: %s\n", e.what());
+        return 2;
+    }
+}

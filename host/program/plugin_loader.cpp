@@ -1,0 +1,26 @@
+#include "plugin_loader.hpp"
+
+#include <dlfcn.h>
+
+namespace xeqhost {
+
+Plugin::Plugin(const std::string& path) : path_(path) {
+    // Bind everything now so a plug-in missing a host symbol fails here,
+    // not in the middle of a conversion.
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char* why = dlerror();
+        throw HostError("cannot load plug-in '" + path + "': " + (why ? why : "unknown reason"));
+    }
+}
+
+Plugin::~Plugin() { dlclose(handle_); }
+
+void* Plugin::export_named(const std::string& name) const {
+    dlerror();
+    void* address = dlsym(handle_, name.c_str());
+    if (!address) throw HostError("plug-in '" + path_ + "' has no export '" + name + "'");
+    return address;
+}
+
+} // namespace xeqhost

@@ -1,0 +1,3 @@
+#include "ygalib.h"
+
+extern "C" int Yga_Init(void) { return 1; }
