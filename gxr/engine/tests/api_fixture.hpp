@@ -1,0 +1,61 @@
+// A user data directory of the test's own and the environment the library
+// reads. ctest runs each test in a process of its own, so every test starts
+// with the library uninitialised.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <gxr/gxr.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace gxr_test {
+
+namespace fs = std::filesystem;
+
+inline std::string masterDirectory() {
+  const char* env = std::getenv("GXR_DATA_DIR");
+  return env != nullptr ? env : GXR_TEST_GEOTRANS_DATA;
+}
+
+inline std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+class ApiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    master_ = masterDirectory();
+    char pattern[] = "/tmp/gxr-api-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    user_ = pattern;
+    setenv("USER_DATA", user_.c_str(), 1);
+    setenv("GXR_DATA_DIR", master_.c_str(), 1);
+    unsetenv("DTCC_DATA_DIR");
+    ASSERT_EQ(GXR_ThreadInit(), GXR_OK);
+  }
+  void TearDown() override { fs::remove_all(user_); }
+
+  int initialise() { return GXR_DtccInitialize(6, 6, &diagnostic_); }
+
+  fs::path user_;
+  std::string master_;
+  GxrDiagnostic diagnostic_{};
+};
+
+inline GxrPoint3 geodetic(double lat, double lon, int32_t height = 0) {
+  GxrPoint3 p{};
+  p.geodetic.latitude = lat;
+  p.geodetic.longitude = lon;
+  p.geodetic.height = height;
+  return p;
+}
+
+}  // namespace gxr_test
