@@ -390,8 +390,7 @@ void storeInput(int type, const Coordinates& c, ccs::CoordinateTuple* tuple) {
   }
 }
 
-Coordinates loadOutput(int type, ccs::CoordinateTuple* tuple) {
-  Coordinates c;
+void loadOutput(int type, ccs::CoordinateTuple* tuple, Coordinates& c) {
   switch (type) {
     case kGeodetic: {
       auto* g = static_cast<ccs::GeodeticCoordinates*>(tuple);
@@ -440,7 +439,6 @@ Coordinates loadOutput(int type, ccs::CoordinateTuple* tuple) {
       break;
     }
   }
-  return c;
 }
 
 // 3.7 never reports minutes beyond 60 in a GEOREF text (it calls the whole
@@ -801,9 +799,9 @@ int Engine::setInputCoordinates(const Coordinates& coordinates) {
   return 0;
 }
 
-int Engine::outputCoordinates(Coordinates* coordinates) const {
+int Engine::outputCoordinates(const Coordinates** coordinates) const {
   if (!initialized()) return kNotInitialized;
-  *coordinates = state_->side(Side::output).coordinates;
+  *coordinates = &state_->side(Side::output).coordinates;
   return 0;
 }
 
@@ -840,7 +838,7 @@ int Engine::convert() {
   int bits = 0;
   if (const char* warning = out.tuple->warningMessage(); warning[0] != '\0')
     bits |= s.absorb(warning, Side::input, false);
-  out.coordinates = loadOutput(out.type, out.tuple.get());
+  loadOutput(out.type, out.tuple.get(), out.coordinates);
   bits |= s.transverseMercatorWarning();
   s.lastAccuracy = {s.outputAccuracy.circularError90(), s.outputAccuracy.linearError90(),
                     s.outputAccuracy.sphericalError90()};

@@ -153,7 +153,8 @@ class Engine {
   int setPrecision(int precision);
 
   int setInputCoordinates(const Coordinates& coordinates);
-  int outputCoordinates(Coordinates* coordinates) const;
+  // The output side's point of the last conversion, valid until the next.
+  int outputCoordinates(const Coordinates** coordinates) const;
   int convert();
 
   int conversionStatus(Side side, long* status) const;

@@ -133,6 +133,29 @@ int checkSideType(Side side, int type) {
   return current == type ? 0 : eng::kInvalidType;
 }
 
+// Point loading and reading once type, index and side are known to fit;
+// the batch loop calls these directly, the exported building blocks after
+// their checks.
+int loadPoint(Engine& engine, int type, const void* points, int index) {
+  if (type == GXR_CS_GEODETIC) {
+    const GxrPoint3& p = static_cast<const GxrPoint3*>(points)[index];
+    if (int status = GXR_GeoCoordValidate(p.geodetic.latitude, p.geodetic.longitude); status != GXR_OK)
+      return status;
+  }
+  const int status = engine.setInputCoordinates(coordinatesOf(type, points, index));
+  return status != 0 ? translate(status) : GXR_OK;
+}
+
+int readPoint(Engine& engine, int converted, int type, void* points, int index) {
+  const Coordinates* c = nullptr;
+  const int combined = converted | engine.outputCoordinates(&c);
+  if (combined & ~eng::kWarningBits) return translate(combined);
+  storeCoordinates(type, *c, points, index);
+  if (combined == 0) return GXR_OK;
+  const int status = translate(combined);
+  return status == GXR_DTCC_WARNING ? GXR_OK : status;
+}
+
 void releaseList(char** codes, char** names, int count) {
   for (int i = 0; i < count; ++i) {
     GXR_PtrFree(reinterpret_cast<void**>(&codes[i]));
@@ -163,14 +186,8 @@ int GXR_CoordParamSet(int direction, int type, const GxrCoordParams* params) {
 int GXR_CoordPointSet(int type, int index, const void* points) {
   if (points == nullptr) return GXR_NULL_POINTER;
   if (!validType(type) || index < 0) return GXR_INVALID_FLAG;
-  if (type == GXR_CS_GEODETIC) {
-    const GxrPoint3& p = static_cast<const GxrPoint3*>(points)[index];
-    if (int status = GXR_GeoCoordValidate(p.geodetic.latitude, p.geodetic.longitude); status != GXR_OK)
-      return status;
-  }
-  int status = checkSideType(Side::input, type);
-  if (status == 0) status = Engine::instance().setInputCoordinates(coordinatesOf(type, points, index));
-  return status != 0 ? translate(status) : GXR_OK;
+  if (int status = checkSideType(Side::input, type); status != 0) return translate(status);
+  return loadPoint(Engine::instance(), type, points, index);
 }
 
 int GXR_CoordinateGet(int type, int index, void* points) {
@@ -179,15 +196,8 @@ int GXR_CoordinateGet(int type, int index, void* points) {
   const int converted = engine.convert();
   if (converted & ~eng::kWarningBits) return translate(converted);
   if (!validType(type) || index < 0) return GXR_INVALID_FLAG;
-  Coordinates c;
-  int read = checkSideType(Side::output, type);
-  if (read == 0) read = engine.outputCoordinates(&c);
-  const int combined = converted | read;
-  if (combined & ~eng::kWarningBits) return translate(combined);
-  storeCoordinates(type, c, points, index);
-  if (combined == 0) return GXR_OK;
-  const int status = translate(combined);
-  return status == GXR_DTCC_WARNING ? GXR_OK : status;
+  if (int status = checkSideType(Side::output, type); status != 0) return translate(converted | status);
+  return readPoint(engine, converted, type, points, index);
 }
 
 int GXR_CoordinatesConvert(const char* inputDatum, const char* outputDatum, const char* inputSystem,
@@ -224,9 +234,14 @@ int GXR_CoordinatesConvert(const char* inputDatum, const char* outputDatum, cons
           libraryStatus = GXR_NO_MEMORY;
         } else {
           result->points = block;
+          // The sides were just set to these types, so the exported
+          // building blocks' checks are done once here rather than per point.
           for (int i = 0; i < count && libraryStatus == GXR_OK; ++i) {
-            libraryStatus = GXR_CoordPointSet(inputType, i, inputPoints);
-            if (libraryStatus == GXR_OK) libraryStatus = GXR_CoordinateGet(outputType, i, block);
+            libraryStatus = loadPoint(engine, inputType, inputPoints, i);
+            if (libraryStatus != GXR_OK) break;
+            const int converted = engine.convert();
+            libraryStatus = converted & ~eng::kWarningBits ? translate(converted)
+                                                            : readPoint(engine, converted, outputType, block, i);
           }
           result->count = count;
         }

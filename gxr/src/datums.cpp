@@ -203,9 +203,9 @@ int GXR_VerticalDatumConvert(int direction, double latitude, double longitude, d
     if (combined == 0) combined = engine.convert();
     int read = 0;
     if ((combined & ~eng::kWarningBits) == 0) {
-      Coordinates out;
+      const Coordinates* out = nullptr;
       read = engine.outputCoordinates(&out);
-      if (read == 0) *result = out.height;
+      if (read == 0) *result = out->height;
     }
     combined |= read;
     if (int s = GXR_DtccDiagnosticGet(combined, diagnostic); s != GXR_OK) return s;

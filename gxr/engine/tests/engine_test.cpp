@@ -72,7 +72,9 @@ class EngineTest : public ::testing::Test {
     }
     EXPECT_EQ(e.setInputCoordinates(in), 0);
     int status = e.convert();
-    e.outputCoordinates(out);
+    const Coordinates* converted = nullptr;
+    e.outputCoordinates(&converted);
+    *out = *converted;
     return status;
   }
 
@@ -490,8 +492,9 @@ TEST_F(EngineTest, ProjectionsAgreeWithProjWithinAMillimetre) {
       double la = lat(random), lo = lon(random), h = c.system == kGeocentric ? 1000.0 : 0.0;
       ASSERT_EQ(e.setInputCoordinates(geodetic(la, lo, h)), 0);
       ASSERT_EQ(e.convert() & ~kWarningBits, 0) << la << " " << lo;
-      Coordinates out;
-      e.outputCoordinates(&out);
+      const Coordinates* converted = nullptr;
+      e.outputCoordinates(&converted);
+      const Coordinates& out = *converted;
       PJ_COORD expected = proj.forward(la, lo, h);
       if (c.system == kGeocentric) {
         EXPECT_NEAR(out.x, expected.xyz.x, 1e-3);
