@@ -262,21 +262,58 @@ std::optional<std::string> readFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Puts a table back as it was through a temporary file and a rename, so that
-// a crash while restoring cannot leave half a table behind.
-void restoreFile(const std::string& path, const std::string& content) {
-  std::optional<std::string> now = readFile(path);
-  if (now && *now == content) return;
-  std::string temporary = path + ".restore";
+bool writeFileAtomically(const std::string& path, const std::string& content) {
+  const std::string temporary = path + ".tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     if (!out.flush()) {
       ::unlink(temporary.c_str());
-      return;
+      return false;
     }
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
+  if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  ::unlink(temporary.c_str());
+  return false;
+}
+
+std::string backupPath(const std::string& table) { return table + ".backup"; }
+
+// 3.7 rewrites a whole table in place to add one definition. The table is
+// saved beside itself first; a refused definition puts it back, and a backup
+// still present at start-up means a definition was cut short (the process
+// died while 3.7 was writing), so the saved table is put back then.
+class TableGuard {
+ public:
+  explicit TableGuard(std::string table) : table_(std::move(table)) {
+    std::optional<std::string> content = readFile(table_);
+    saved_ = content && writeFileAtomically(backupPath(table_), *content);
+    if (saved_) content_ = std::move(*content);
+  }
+  ~TableGuard() {
+    if (!saved_) return;
+    if (!kept_) {
+      std::optional<std::string> now = readFile(table_);
+      if (!now || *now != content_) writeFileAtomically(table_, content_);
+    }
+    ::unlink(backupPath(table_).c_str());
+  }
+  TableGuard(const TableGuard&) = delete;
+  TableGuard& operator=(const TableGuard&) = delete;
+
+  bool saved() const { return saved_; }
+  void keep() { kept_ = true; }
+
+ private:
+  std::string table_;
+  std::string content_;
+  bool saved_ = false;
+  bool kept_ = false;
+};
+
+void recoverInterruptedDefinition(const std::string& table) {
+  const std::string backup = backupPath(table);
+  if (::access(backup.c_str(), F_OK) == 0) std::rename(backup.c_str(), table.c_str());
 }
 
 ccs::HeightType::Enum heightTypeFor37(int heightType) {
@@ -643,6 +680,8 @@ int Engine::initialize() {
   const char* datumDir = std::getenv("DATUM_DATA");
   const char* ellipsoidDir = std::getenv("ELLIPSOID_DATA");
   const char* geoidDir = std::getenv("GEOID_DATA");
+  if (datumDir != nullptr) recoverInterruptedDefinition(joinPath(datumDir, "3_param.dat"));
+  if (ellipsoidDir != nullptr) recoverInterruptedDefinition(joinPath(ellipsoidDir, "ellips.dat"));
   // 3.7 names only the first file it misses; each group is looked at here so
   // that all missing groups are reported together.
   int bits = 0;
@@ -958,14 +997,14 @@ int Engine::defineDatum(const char* code, const char* name, const char* ellipsoi
       !storable(std::string_view(name, strnlen(name, kDatumNameLength + 1)), kDatumNameLength, true))
     return kDatumError;
   State& s = *state_;
-  const std::string table = joinPath(s.tableDirectory, "3_param.dat");
-  std::optional<std::string> before = readFile(table);
-  if (!before) return kDatumError;
+  TableGuard guard(joinPath(s.tableDirectory, "3_param.dat"));
+  if (!guard.saved()) return kDatumError;
   long countBefore = 0;
   s.datums()->getDatumCount(&countBefore);
   try {
     s.datums()->defineDatum(0, c->c_str(), name, e->c_str(), dx, dy, dz, sx, sy, sz, west, east,
                             south, north, 0, 0, 0, 1.0);
+    guard.keep();
     return 0;
   } catch (ccs::CoordinateConversionException& ex) {
     s.side(Side::input).status = 0;
@@ -982,7 +1021,6 @@ int Engine::defineDatum(const char* code, const char* name, const char* ellipsoi
     } catch (...) {
     }
   }
-  restoreFile(table, *before);
   return kDatumError;
 }
 
@@ -1049,13 +1087,13 @@ int Engine::defineEllipsoid(const char* code, const char* name, double semiMajor
       name == nullptr ||
       !storable(std::string_view(name, strnlen(name, kEllipsoidNameLength)), kEllipsoidNameLength - 1, true))
     return kDatumError;
-  const std::string table = joinPath(s.tableDirectory, "ellips.dat");
-  std::optional<std::string> before = readFile(table);
-  if (!before) return kDatumError;
+  TableGuard guard(joinPath(s.tableDirectory, "ellips.dat"));
+  if (!guard.saved()) return kDatumError;
   long countBefore = 0;
   s.ellipsoids()->getEllipsoidCount(&countBefore);
   try {
     s.ellipsoids()->defineEllipsoid(c->c_str(), name, semiMajor, (semiMajor - semiMinor) / semiMajor);
+    guard.keep();
     return 0;
   } catch (ccs::CoordinateConversionException& ex) {
     s.absorb(ex.getMessage(), Side::input, true);
@@ -1069,7 +1107,6 @@ int Engine::defineEllipsoid(const char* code, const char* name, double semiMajor
     } catch (...) {
     }
   }
-  restoreFile(table, *before);
   return kDatumError;
 }
 

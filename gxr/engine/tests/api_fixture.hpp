@@ -32,10 +32,17 @@ inline std::string slurp(const fs::path& path) {
 class ApiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    master_ = masterDirectory();
     char pattern[] = "/tmp/gxr-api-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     user_ = pattern;
+    // A data directory of the test's own: the library copies the master
+    // tables under an exclusive lock, which tests running side by side on
+    // one shared master would contend for.
+    master_ = (user_ / "master").string();
+    fs::create_directory(master_);
+    for (const char* name : {"3_param.dat", "7_param.dat", "ellips.dat"})
+      fs::copy_file(fs::path(masterDirectory()) / name, fs::path(master_) / name);
+    fs::create_symlink(fs::path(masterDirectory()) / "egm96.grd", fs::path(master_) / "egm96.grd");
     setenv("USER_DATA", user_.c_str(), 1);
     setenv("GXR_DATA_DIR", master_.c_str(), 1);
     unsetenv("DTCC_DATA_DIR");

@@ -126,6 +126,20 @@ TEST_F(EngineTest, GarbledDatumTableIsADatumFailure) {
   EXPECT_EQ(Engine::instance().initialize(), kDatumError);
 }
 
+// A process that died while 3.7 rewrote a table left the table cut short and
+// the saved copy beside it.
+TEST_F(EngineTest, TableCutShortByAnInterruptedDefinitionIsRecovered) {
+  const std::string table = slurp(user_ / "3_param.dat");
+  fs::copy_file(user_ / "3_param.dat", user_ / "3_param.dat.backup");
+  std::ofstream(user_ / "3_param.dat", std::ios::trunc) << table.substr(0, 100);
+  ASSERT_EQ(Engine::instance().initialize(), 0);
+  EXPECT_EQ(slurp(user_ / "3_param.dat"), table);
+  EXPECT_FALSE(fs::exists(user_ / "3_param.dat.backup"));
+  long n = 0;
+  Engine::instance().datumCount(&n);
+  EXPECT_EQ(n, 253);
+}
+
 TEST_F(EngineTest, StatusTexts) {
   EXPECT_STREQ(engineStatusText(kNotInitialized), "Engine not initialized");
   EXPECT_STREQ(engineStatusText(0x4000), "");
@@ -394,6 +408,7 @@ TEST_F(EngineTest, UserDatumPersistsAndBadOnesLeaveTheTableIntact) {
     SCOPED_TRACE(b.name);
     EXPECT_EQ(e.defineDatum(b.code, b.name, b.ellipsoid, 0, 0, 0, 1, 1, 1, b.south, b.north, 0, 1), kDatumError);
     EXPECT_EQ(slurp(user_ / "3_param.dat"), table);
+    EXPECT_FALSE(fs::exists(user_ / "3_param.dat.backup"));
     long count = 0;
     e.datumCount(&count);
     EXPECT_EQ(count, after);
