@@ -180,6 +180,48 @@ void Xeq_Progress_Bar_Start(const char* text, int total);
 void Xeq_Progress_Bar_Advance(int step);
 void Xeq_Progress_Bar_End(void);
 
+/* ---- device interfaces -------------------------------------------------------
+ * A node's IP interfaces as the routing layer sees them: the rows of
+ * "IP Routing Parameters [0].Interface Information" (physical interfaces)
+ * and "IP Routing Parameters [0].Loopback Interfaces", each with "Name",
+ * "Address", "Subnet Mask" and optionally "Secondary Address Information"
+ * rows (host/MODEL_FORMAT.md). */
+typedef struct RuleS_Nt_Interface RuleT_Nt_Interface;
+
+/* Flags of Rule_Nt_Device_Interface_List_Generate; the editor's usual
+ * request, 359, selects every addressed physical and loopback interface.
+ * Other bits name interface kinds this host does not model and are ignored. */
+#define RULEC_NT_INTF_PHYSICAL 0x001
+#define RULEC_NT_INTF_LOOPBACK 0x002
+#define RULEC_NT_INTF_ADDRESSED 0x020 /* only interfaces whose address parses */
+
+/* Appends one entry (a RuleT_Nt_Interface*) per selected interface of node
+ * to list: physical interfaces first, then loopbacks, each in row order.
+ * Entries are host blocks released with kpl_mem_free, so
+ * kpl_list_destroy(list, 1) disposes of them. Returns the count appended; 0
+ * for an invalid handle, an object that is not a node, or a null list. */
+int Rule_Nt_Device_Interface_List_Generate(XeqT_Obj_Handle node, int flags, QovT_Ll_Desc* list);
+/* The interface's "Address" with its "Subnet Mask" (a missing or malformed
+ * mask gives 255.255.255.255, or the mask of an "a.b.c.d/len" address);
+ * 0.0.0.0 with mask 0.0.0.0 when the address is missing or malformed, the
+ * entry is null or its interface is gone. */
+KplT_IP_Address Rule_Nt_Interface_IP_Address_Get(const RuleT_Nt_Interface* intf);
+/* Reads an attribute of the interface as Xeq_Obj_Attr_Value_Get does. The
+ * path's first level names the parameter group, "IP Routing Parameters";
+ * the rest is read from the interface's own row ("IP Routing
+ * Parameters.Name", "IP Routing Parameters.Secondary Address Information"
+ * gives the compound whose rows Xeq_Topo_Child_List_Get lists with type 30).
+ * Any other group fails. */
+int Rule_Nt_Interface_Attr_Value_Get(const RuleT_Nt_Interface* intf, const char* path,
+                                     XeqT_Value_Kind kind, void* out, size_t out_size);
+/* Untyped read with the conventions of Xeq_Obj_Attr_Get. */
+int Rule_Nt_Interface_Attr_Get(const RuleT_Nt_Interface* intf, const char* path, void* out);
+#ifndef __cplusplus
+/* Text form of any scalar attribute of the interface (C++: overload below). */
+int Rule_Nt_Interface_Attr_Get_As_String(const RuleT_Nt_Interface* intf, const char* path,
+                                         char* buffer); /* XEQC_ATTR_TEXT_SIZE */
+#endif
+
 #ifdef __cplusplus
 } /* extern "C" */
 
@@ -218,6 +260,23 @@ inline int Xeq_Obj_Attr_Symbol_Get(XeqT_Obj_Handle obj, const char* path, char (
 template <size_t N>
 inline int Xeq_Model_Name_Get(XeqT_Model_Handle model, char (&out)[N]) {
     return Xeq_Model_Name_Get_N(model, out, N);
+}
+inline int Rule_Nt_Interface_Attr_Get(const RuleT_Nt_Interface* intf, const char* path,
+                                      XeqT_Obj_Handle* out) {
+    return Rule_Nt_Interface_Attr_Value_Get(intf, path, XEQC_VALUE_OBJ, out, sizeof *out);
+}
+inline int Rule_Nt_Interface_Attr_Get(const RuleT_Nt_Interface* intf, const char* path, int* out) {
+    return Rule_Nt_Interface_Attr_Value_Get(intf, path, XEQC_VALUE_INT, out, sizeof *out);
+}
+template <size_t N>
+inline int Rule_Nt_Interface_Attr_Get(const RuleT_Nt_Interface* intf, const char* path,
+                                      char (&out)[N]) {
+    return Rule_Nt_Interface_Attr_Value_Get(intf, path, XEQC_VALUE_TEXT, out, N);
+}
+template <size_t N>
+inline int Rule_Nt_Interface_Attr_Get_As_String(const RuleT_Nt_Interface* intf, const char* path,
+                                                char (&out)[N]) {
+    return Rule_Nt_Interface_Attr_Value_Get(intf, path, XEQC_VALUE_TEXT, out, N);
 }
 #endif /* __cplusplus */
 

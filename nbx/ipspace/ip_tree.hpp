@@ -1,0 +1,87 @@
+// The IP space tree: a binary prefix tree walked over the 32 bits of an IPv4
+// address, most significant bit first (a 1 bit leads right). Every inserted
+// address ends in a node at depth 32 carrying an NbxIpState, whose list
+// holds the records of everything that claimed the address. The mask of an
+// inserted address is not part of the key.
+//
+// Records filed in an IP tree are host blocks (kpl_mem_alloc) that the
+// state owns and releases with kpl_mem_free; each starts with the handle of
+// the model object that claimed the address, which is how remove_node finds
+// an object's records.
+#pragma once
+
+#include "ipspace/bt_tree.hpp"
+#include "kpllib.h"
+#include "xeqed.h"
+
+class NbxIpState : public NbxBtState {
+public:
+    NbxIpState();
+    // Releases the list and every record in it.
+    ~NbxIpState() override;
+
+    // Appends data_ptr at the tail; the state takes it over. False (the
+    // record stays the caller's) when memory is out.
+    bool insert_data(void* data_ptr);
+    // The records in insertion order, owned by the state.
+    QovT_Ll_Desc* get_data() const { return data; }
+    // Drops and releases every record of node_hndl, keeping the others in
+    // their order.
+    void remove_node(XeqT_Obj_Handle node_hndl);
+
+    NBX_POOLED
+
+private:
+    QovT_Ll_Desc* data;
+};
+
+class NbxIpTree : public NbxBtTree {
+public:
+    ~NbxIpTree() override;
+
+    // Files data under the address, creating the path and the state as
+    // needed. True when filed; false when memory ran out, in which case data
+    // stays the caller's.
+    virtual bool insert_ip_address(KplT_IP_Address address, void* data);
+
+    // The state of the address, or null when it was never inserted (or all
+    // of its records were removed).
+    NbxIpState* get_state_by_address(KplT_IP_Address ip_address) const;
+    // A new list (the caller's; the states stay the tree's) of the states of
+    // every address on the network's prefix, highest address first; null
+    // when there is none. Host bits beyond the prefix are ignored.
+    QovT_Ll_Desc* get_state_by_network(KplT_IP_Address ip_network) const;
+    // Drops the records of obj_hndl filed under the address. A state left
+    // without records is deleted, so the address reads as never inserted.
+    void remove_state_by_address(KplT_IP_Address address, XeqT_Obj_Handle obj_hndl);
+
+    NBX_POOLED
+
+private:
+    // The node at the end of the first prefix_length bits of value, or null
+    // when the path was never created.
+    NbxBtNode* find_node(std::uint32_t value, int prefix_length) const;
+};
+
+// The record of the network IP space: which node claimed an address on
+// which interface. One host block holds the record and its interface name,
+// so releasing the record releases the name with it.
+struct NbxGipEntry {
+    XeqT_Obj_Handle obj_hndl; // the node (never an interface object)
+    char* intf_name;          // points just past the record, in the same block
+    KplT_IP_Address ip_address;
+    bool secondary;
+};
+
+class NbxGipTree : public NbxIpTree {
+public:
+    ~NbxGipTree() override;
+
+    bool insert_ip_address(KplT_IP_Address ip_address, void* data) override;
+    // Files a new NbxGipEntry built from the arguments (intf_name is copied;
+    // null reads as ""). False when memory ran out (nothing filed).
+    bool insert_ip_address(KplT_IP_Address ip_address, XeqT_Obj_Handle obj_hndl,
+                           const char* intf_name, bool secondary);
+
+    NBX_POOLED
+};
