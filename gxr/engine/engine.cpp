@@ -148,10 +148,12 @@ constexpr SideText kSideTexts[] = {
 
 // 3.7 message lines (with their line feed) and the side bit each stands for.
 // "Invalid Hemisphere" shares the hemisphere bit with the Lambert parallels
-// as it did in the engine generation the bits come from.
+// as it did in the engine generation the bits come from; such a message
+// keeps its own words in the side's text, as the bit's text says otherwise.
 struct MessageBit {
   const char* const* message;
   long bit;
+  bool ownWords = false;
 };
 
 const MessageBit kMessageBits[] = {
@@ -164,9 +166,9 @@ const MessageBit kMessageBits[] = {
     {&ccs::ErrorMessages::easting, kEastingError},
     {&ccs::ErrorMessages::northing, kNorthingError},
     {&ccs::ErrorMessages::radius, kRadiusError},
-    {&ccs::ErrorMessages::projection, kRadiusError},
+    {&ccs::ErrorMessages::projection, kRadiusError, true},
     {&ccs::ErrorMessages::standardParallelHemisphere, kHemisphereError},
-    {&ccs::ErrorMessages::hemisphere, kHemisphereError},
+    {&ccs::ErrorMessages::hemisphere, kHemisphereError, true},
     {&ccs::ErrorMessages::scaleFactor, kScaleFactorError},
     {&ccs::WarningMessages::longitude, kLongitudeWarning},
     {&ccs::ErrorMessages::originLongitude, kOriginLongitudeError},
@@ -181,13 +183,13 @@ const MessageBit kMessageBits[] = {
     {&ccs::ErrorMessages::latitude_min, kGeorefLatitudeMinuteError},
 };
 
-long messageBit(std::string_view line) {
+const MessageBit* messageBit(std::string_view line) {
   for (const MessageBit& m : kMessageBits) {
     std::string_view text = *m.message;
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-    if (text == line) return m.bit;
+    if (text == line) return &m;
   }
-  return 0;
+  return nullptr;
 }
 
 std::string_view trim(std::string_view s) {
@@ -527,7 +529,8 @@ struct SideState {
   Parameters parameters;
   Coordinates coordinates;
   long status = 0;
-  std::string unmapped;  // 3.7 texts that no side bit stands for
+  long ownWords = 0;     // bits whose 3.7 words replace the bit's text
+  std::string unmapped;  // 3.7 texts that no side bit words
   std::unique_ptr<ccs::CoordinateTuple> tuple;
 };
 
@@ -550,11 +553,14 @@ struct Engine::State {
   ccs::DatumLibrary* datums() const { return anchor->getDatumLibrary(); }
   ccs::EllipsoidLibrary* ellipsoids() const { return anchor->getEllipsoidLibrary(); }
 
+  static void clear(SideState& s) {
+    s.status = 0;
+    s.ownWords = 0;
+    s.unmapped.clear();
+  }
+
   void clearStatus() {
-    for (SideState& s : sides) {
-      s.status = 0;
-      s.unmapped.clear();
-    }
+    for (SideState& s : sides) clear(s);
   }
 
   // Spreads a 3.7 message over the two sides. A "Input <name>: " or
@@ -574,10 +580,10 @@ struct Engine::State {
         current = &side(t.starts_with("Input ") ? Side::input : Side::output);
         continue;
       }
-      long bit = messageBit(t);
-      if (bit != 0) {
-        current->status |= bit;
-      } else {
+      const MessageBit* m = messageBit(t);
+      if (m != nullptr) current->status |= m->bit;
+      if (m != nullptr && m->ownWords) current->ownWords |= m->bit;
+      if (m == nullptr || m->ownWords) {
         if (!current->unmapped.empty()) current->unmapped += '\n';
         current->unmapped += t;
       }
@@ -804,8 +810,7 @@ int Engine::setParameters(Side side, int type, const Parameters& parameters) {
   if (type != s.type) return kInvalidType;
   Parameters previous = s.parameters;
   s.parameters = parameters;
-  s.status = 0;
-  s.unmapped.clear();
+  State::clear(s);
   // 3.7 checks parameters only when a service is built; build one now so
   // that a bad value is refused here and the side keeps its old values.
   int bits = state_->rebuild(side);
@@ -899,7 +904,7 @@ int Engine::conversionText(Side side, const char* separator, std::string* text) 
   *text += kSystems[s.type].name;
   *text += ":";
   for (const SideText& t : kSideTexts) {
-    if (s.status & t.bit) {
+    if (s.status & ~s.ownWords & t.bit) {
       *text += separator;
       *text += t.text;
     }
@@ -1007,8 +1012,7 @@ int Engine::defineDatum(const char* code, const char* name, const char* ellipsoi
     guard.keep();
     return 0;
   } catch (ccs::CoordinateConversionException& ex) {
-    s.side(Side::input).status = 0;
-    s.side(Side::input).unmapped.clear();
+    State::clear(s.side(Side::input));
     s.absorb(ex.getMessage(), Side::input, true);
   } catch (...) {
   }
@@ -1074,8 +1078,7 @@ int Engine::defineEllipsoid(const char* code, const char* name, double semiMajor
   if (!initialized()) return kNotInitialized;
   State& s = *state_;
   SideState& in = s.side(Side::input);
-  in.status = 0;
-  in.unmapped.clear();
+  State::clear(in);
   if (!(semiMajor > 0)) in.status |= kSemiMajorAxisError;
   if (!(semiMinor > 0)) in.status |= kSemiMinorAxisError;
   if (!(semiMajor > semiMinor)) in.status |= kAxisOrderError;

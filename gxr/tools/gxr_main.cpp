@@ -308,7 +308,6 @@ int convertLines(const ConvertJob& job, const std::vector<Line>& lines) {
       }
       GXR_PtrFree(&points);
     }
-    if (status != GXR_OK && lines.size() == 1) break;
   }
   return exitCode;
 }
@@ -326,7 +325,7 @@ int initialise() {
 }
 
 int usage(const std::string& problem) {
-  std::cerr << "gxr: " << problem << "\n" << kUsage;
+  std::cerr << "gxr: " << problem << "\n(gxr help shows the usage)\n";
   return kExitUsage;
 }
 
@@ -361,24 +360,38 @@ int runConvert(int argc, char** argv) {
     return usage("bad parameters: " + fromList);
   if (haveToParams && !(job.toParams = parseParameters(job.toType, toList))) return usage("bad parameters: " + toList);
   if (int status = initialise(); status != GXR_OK) return kExitFailure;
+  for (const std::string* datum : {&job.fromDatum, &job.toDatum}) {
+    char name[32] = {}, code[3] = {};
+    if (GXR_DatumEllipseGet(datum->c_str(), name, code) != GXR_OK)
+      return usage("unknown datum " + *datum + " (see gxr datums)");
+  }
 
+  // Lines are converted a chunk at a time as they arrive, so that a long
+  // stream neither waits for its end nor is held in memory whole.
   std::vector<Line> lines;
   int exitCode = 0;
+  auto flush = [&] {
+    if (convertLines(job, lines) != 0) exitCode = kExitFailure;
+    lines.clear();
+  };
   auto take = [&](std::size_t number, std::vector<std::string> f, bool commas) {
     Parsed parsed = parsePoint(job.fromType, std::move(f));
     if (!parsed.error.empty()) {
+      flush();  // keeps the output in input order
+      std::cout << "*\n";
       std::cerr << "gxr: line " << number << ": " << parsed.error << "\n";
       exitCode = kExitFailure;
       return false;
     }
     lines.push_back({number, parsed, commas});
+    if (lines.size() == kChunk) flush();
     return true;
   };
   if (!coordinate.empty()) {
     std::string joined;
     for (const std::string& c : coordinate) joined += c + " ";
     bool commas = false;
-    if (!take(1, fields(joined, &commas), false)) return kExitFailure;
+    take(1, fields(joined, &commas), false);
   } else {
     std::string text;
     std::size_t number = 0;
@@ -390,8 +403,8 @@ int runConvert(int argc, char** argv) {
       take(number, std::move(f), commas);
     }
   }
-  const int converted = convertLines(job, lines);
-  return exitCode != 0 ? exitCode : converted;
+  flush();
+  return exitCode;
 }
 
 void freeBlock(char*& block) { GXR_PtrFree(reinterpret_cast<void**>(&block)); }
@@ -493,7 +506,10 @@ int runDistance(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return usage("no command");
+  if (argc < 2) {
+    std::cerr << kUsage;
+    return kExitUsage;
+  }
   const std::string command = argv[1];
   if (command == "convert") return runConvert(argc - 2, argv + 2);
   if (command == "systems") return runSystems();

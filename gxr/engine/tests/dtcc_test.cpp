@@ -54,7 +54,9 @@ TEST_F(ApiTest, GeotransErrorGetNeedsAnInitialisedEngineAndADirection) {
 // The side statuses of real failed conversions, as GXR_GeotransErrorGet words them.
 TEST_F(ApiTest, GeotransErrorGetTranslatesTheSideStatus) {
   ASSERT_EQ(initialise(), GXR_OK);
-  GxrGridPoint badMgrs{}, utmZone0{};
+  GxrGridPoint badMgrs{}, utmZone0{}, badUps{};
+  badUps.hemisphere = 'X';
+  badUps.easting = badUps.northing = 2000000;
   std::snprintf(badMgrs.mgrs, sizeof badMgrs.mgrs, "%s", "XYZ");
   utmZone0.easting = 500000;
   utmZone0.northing = 4000000;
@@ -70,6 +72,7 @@ TEST_F(ApiTest, GeotransErrorGetTranslatesTheSideStatus) {
       {"latitude beyond UTM", "GD", "UT", &north85, GXR_OK, GXR_BAD_LATITUDE},
       {"invalid MGRS", "MG", "GD", &badMgrs, GXR_BAD_MGRS, GXR_OK},
       {"UTM zone 0", "UT", "GD", &utmZone0, GXR_BAD_ZONE, GXR_OK},
+      {"UPS hemisphere", "UP", "GD", &badUps, GXR_BAD_HEMISPHERE, GXR_OK},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -80,6 +83,9 @@ TEST_F(ApiTest, GeotransErrorGetTranslatesTheSideStatus) {
     EXPECT_EQ(GXR_GeotransErrorGet(1), c.output);
     GXR_PtrFree(&result.points);
   }
+  // The hemisphere shares its bit with the Lambert parallels; the text keeps
+  // GEOTRANS's own words for it.
+  EXPECT_STREQ(diagnostic_.inputText, "Input UPS:\rInvalid Hemisphere");
   // A datum-area warning (side bit 0x8) is no row of the table: it takes the
   // service's translation of the same number.
   const GxrPoint3 paris = geodetic(48.85, 2.35);
