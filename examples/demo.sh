@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The demo: the bundled campus model, saved by release 7.0, carried into the
-# current BGP layout by the sarv converters, run through the stand-in host.
+# current BGP layout by the sarv converters, run through the stand-in host;
+# then look-ups in the IP space of the campus model with routers and hosts.
 # Usage: examples/demo.sh BUILD_DIR
 set -euo pipefail
 build=${1:-build}
@@ -18,6 +19,11 @@ echo "== redistribution fix-up for 9.1 (single-object converter)"
   --model "$out/campus_80.json" --out "$out/campus_91.json"
 echo "== what changed"
 "$host" diff "$here/bgp/campus_80.json" "$out/campus_91.json"
+
+nbx="$build/plugins/nbx.i0.xeq.so"
+echo "== network IP space (nbx): who owns 172.16.1.1, and what lies in 10.1.0.0/16"
+"$host" ipspace --plugin "$nbx" --model "$here/campus/campus.json" --address 172.16.1.1
+"$host" ipspace --plugin "$nbx" --model "$here/campus/campus.json" --network 10.1.0.0/16
 
 if [ -x "$here/gxr-demo.sh" ]; then
   "$here/gxr-demo.sh" "$build"

@@ -21,5 +21,7 @@ int run_convert(const Args& args);
 int run_diff(const Args& args);
 int run_check(const Args& args);
 int run_call(const Args& args);
+// Exit status 0 when entries were found, 1 when none.
+int run_ipspace(const Args& args);
 
 } // namespace xeqhost

@@ -20,6 +20,10 @@ const char* const kUsage =
     "      (--type link|demand converts those objects instead of nodes)\n"
     "  call --plugin SO --export NAME [--model MODEL.json]\n"
     "      call an export taking no arguments (an initialiser), with MODEL current\n"
+    "  ipspace --plugin NBX_SO --model MODEL.json --address A.B.C.D\n"
+    "  ipspace --plugin NBX_SO --model MODEL.json --network A.B.C.D/LEN (or --mask M)\n"
+    "      which nodes and interfaces own an address, or every address in a network\n"
+    "      (exit status 1 when there is none)\n"
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
     "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
@@ -43,6 +47,7 @@ int dispatch(const std::string& command, const xeqhost::Args& args) {
     if (command == "diff") return xeqhost::run_diff(args);
     if (command == "check") return xeqhost::run_check(args);
     if (command == "call") return xeqhost::run_call(args);
+    if (command == "ipspace") return xeqhost::run_ipspace(args);
     throw xeqhost::HostError("unknown command '" + command + "'");
 }
 

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "ipspace/bt_tree.hpp"
+#include "ipspace/gip_entry.hpp"
 #include "kpllib.h"
 #include "xeqed.h"
 
@@ -61,16 +62,6 @@ private:
     // The node at the end of the first prefix_length bits of value, or null
     // when the path was never created.
     NbxBtNode* find_node(std::uint32_t value, int prefix_length) const;
-};
-
-// The record of the network IP space: which node claimed an address on
-// which interface. One host block holds the record and its interface name,
-// so releasing the record releases the name with it.
-struct NbxGipEntry {
-    XeqT_Obj_Handle obj_hndl; // the node (never an interface object)
-    char* intf_name;          // points just past the record, in the same block
-    KplT_IP_Address ip_address;
-    bool secondary;
 };
 
 class NbxGipTree : public NbxIpTree {
