@@ -175,6 +175,16 @@ XeqT_Obj_Handle Xeq_Topo_Object_Get(XeqT_Model_Handle model, XeqT_Obj_Type type,
  * compound attribute; the objects of a subnet. Returns the count appended. */
 int Xeq_Topo_Child_List_Get(XeqT_Obj_Handle obj, XeqT_Obj_Type type, XeqT_Obj_List list);
 
+/* ---- overlay icons ------------------------------------------------------------
+ * A small icon the editor draws over an object (a node marked by an
+ * analysis). Names are those of the editor's icons ("R", "O", "selection",
+ * ...); the empty name removes the overlay. */
+/* Returns 1, or 0 for an invalid handle or a null name. */
+int Xeq_Nt_Object_Overlay_Icon_Name_Set(XeqT_Obj_Handle obj, const char* icon_name);
+/* The object's overlay icon name into buffer (size bytes, cut to fit); ""
+ * when it has none. Returns 1, or 0 for an invalid handle. */
+int Xeq_Nt_Object_Overlay_Icon_Name_Get(XeqT_Obj_Handle obj, char* buffer, size_t size);
+
 /* ---- progress bar ------------------------------------------------------------ */
 void Xeq_Progress_Bar_Start(const char* text, int total);
 void Xeq_Progress_Bar_Advance(int step);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ipspace/gip.hpp"
+#include "reach/ra_client_state.hpp"
 
 namespace {
 
@@ -122,6 +123,7 @@ NbxGipTree* ip_space(bool build) {
 XEQ_EXPORT void nbx_xeq_init() {
     QOV_FRAME("nbx_xeq_init()");
     nbx_ed_xeq_init();
+    ra_xeq_init();
 }
 
 XEQ_EXPORT void nbx_ed_xeq_init() {
