@@ -170,3 +170,53 @@ TEST(RaXmlParser, RoundTripsWhatTheWriterWrites) {
 }
 
 } // namespace
+
+namespace {
+
+// Points the model directories ("mod_dirs") at the given directories for
+// the length of a test.
+class ModelDirectories {
+public:
+    explicit ModelDirectories(std::vector<std::string> directories) { set(directories); }
+    ~ModelDirectories() { set({}); }
+    ModelDirectories(const ModelDirectories&) = delete;
+    ModelDirectories& operator=(const ModelDirectories&) = delete;
+
+private:
+    static void set(const std::vector<std::string>& directories) {
+        QovT_Ll_Desc values;
+        kpl_list_init(&values);
+        for (const std::string& d : directories) kpl_list_insert(&values, const_cast<char*>(d.c_str()), -1);
+        kpl_env_attr_value_set("mod_dirs", &values);
+        kpl_list_free(&values);
+    }
+};
+
+TEST(RaParseXml, FindsTheCurrentModelsExportFileInTheModelDirectories) {
+    ModelFixture model(R"({"format": "xeq-model", "version": 1, "name": "campus", "objects": []})");
+    TempDir empty;
+    TempDir dir;
+    ModelDirectories directories({empty.path(), dir.path()});
+    EXPECT_EQ(ra_parse_xml(), nullptr); // no export file yet
+    dir.write("other.atv.xml", document("<IpNode hname=\"x\"/>"));
+    EXPECT_EQ(ra_parse_xml(), nullptr);
+
+    const std::string path = dir.write("campus.atv.xml", document("<IpNode hname=\"top.campus.r1\"/>"));
+    ReadTree read(ra_parse_xml());
+    ASSERT_NE(read.tree, nullptr);
+    EXPECT_STREQ(read.tree->get_file_path(), path.c_str());
+    EXPECT_EQ(read.text(), "top.campus.r1:\n");
+}
+
+TEST(RaParseXml, NoCurrentModelOrNoDirectoriesFindNothing) {
+    TempDir dir;
+    dir.write("campus.atv.xml", document("<IpNode hname=\"a\"/>"));
+    {
+        ModelDirectories directories({dir.path()});
+        EXPECT_EQ(ra_parse_xml(), nullptr); // no model
+    }
+    ModelFixture model(R"({"format": "xeq-model", "version": 1, "name": "campus", "objects": []})");
+    EXPECT_EQ(ra_parse_xml(), nullptr); // no directories
+}
+
+} // namespace
