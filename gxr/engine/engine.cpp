@@ -15,7 +15,6 @@
 #include <iterator>
 #include <numbers>
 #include <optional>
-#include <sstream>
 #include <string_view>
 
 #include "Accuracy.h"
@@ -281,13 +280,21 @@ bool writeFileAtomically(const std::string& path, const std::string& content) {
 
 std::string backupPath(const std::string& table) { return table + ".backup"; }
 
+// The file a table path names, through any links.
+std::string realFile(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+  return real ? std::string(real.get()) : path;
+}
+
 // 3.7 rewrites a whole table in place to add one definition. The table is
 // saved beside itself first; a refused definition puts it back, and a backup
 // still present at start-up means a definition was cut short (the process
 // died while 3.7 was writing), so the saved table is put back then.
 class TableGuard {
  public:
-  explicit TableGuard(std::string table) : table_(std::move(table)) {
+  // A table may be a link to the user's real file; the guard works on the
+  // file itself so that putting it back keeps the link.
+  explicit TableGuard(const std::string& table) : table_(realFile(table)) {
     std::optional<std::string> content = readFile(table_);
     saved_ = content && writeFileAtomically(backupPath(table_), *content);
     if (saved_) content_ = std::move(*content);
@@ -313,7 +320,8 @@ class TableGuard {
   bool kept_ = false;
 };
 
-void recoverInterruptedDefinition(const std::string& table) {
+void recoverInterruptedDefinition(const std::string& path) {
+  const std::string table = realFile(path);
   const std::string backup = backupPath(table);
   if (::access(backup.c_str(), F_OK) == 0) std::rename(backup.c_str(), table.c_str());
 }
