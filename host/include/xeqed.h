@@ -83,8 +83,8 @@ int Xeq_Model_Network_State_Set(XeqT_Model_Handle model, int id, void* state_ptr
 /* ---- objects ---------------------------------------------------------------- */
 /* Non-zero when the handle designates no live object. */
 int Xeq_Obj_Invalid(XeqT_Obj_Handle obj);
-/* A new object of type in the current model, named "top.<type>_<n>"; 0 when
- * there is no current model. */
+/* A new object of type in the current model, named "top.object_<n>" until
+ * its "name" attribute is set; 0 when there is no current model. */
 XeqT_Obj_Handle Xeq_Obj_Create(XeqT_Obj_Type type);
 /* The object's type, or -1 for an invalid handle. */
 XeqT_Obj_Type Xeq_Obj_Type_Get(XeqT_Obj_Handle obj);

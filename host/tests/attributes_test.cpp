@@ -162,6 +162,9 @@ TEST(AttrCopy, CopiesKindValueAndRowsIndependently) {
     EXPECT_EQ(Xeq_Obj_Attr_Get(b, "Count", &d), 1);
     EXPECT_EQ(d, 2.5) << "the target takes the source's kind";
     ASSERT_EQ(Xeq_Obj_Attr_Set_From_Obj_Attr(b, "Rows", a, "Rows"), 1);
+    XeqT_Obj_Handle copied_row = 0;
+    Xeq_Obj_Attr_Get(b, "Rows [0]", &copied_row);
+    EXPECT_STREQ(Xeq_Obj_Hname_Get(copied_row, 0), "top.b.Rows [0]");
     Xeq_Obj_Attr_Set(b, "Rows [0].Action", "Changed");
     char action[16];
     Xeq_Obj_Attr_Get(a, "Rows [0].Action", action);

@@ -288,9 +288,7 @@ int Xeq_Obj_Attr_Set_From_Obj_Attr(XeqT_Obj_Handle target, const char* target_pa
     }
     // Copy first: source and target may share the attribute vector that
     // adding the target would grow.
-    Attr copy = clone_attr(*s->attr, *t->container);
-    copy.name = std::string(t->name);
-    if (copy.compound) copy.compound->hname = t->container->hname + "." + copy.name;
+    Attr copy = clone_attr(*s->attr, *t->container, std::string(t->name));
     if (t->attr) {
         *t->attr = std::move(copy);
     } else {

@@ -129,7 +129,7 @@ std::unique_ptr<Obj> make_row(Obj& compound, size_t index) {
 
 static void copy_attrs(const Obj& from, Obj& to) {
     to.attrs.reserve(from.attrs.size());
-    for (const Attr& a : from.attrs) to.add(clone_attr(a, to));
+    for (const Attr& a : from.attrs) to.add(clone_attr(a, to, a.name));
 }
 
 static std::unique_ptr<Obj> clone_compound(const Obj& from, Obj& owner, const std::string& name) {
@@ -147,12 +147,12 @@ static std::unique_ptr<Obj> clone_compound(const Obj& from, Obj& owner, const st
     return copy;
 }
 
-Attr clone_attr(const Attr& attr, Obj& owner) {
+Attr clone_attr(const Attr& attr, Obj& owner, const std::string& name) {
     Attr copy;
-    copy.name = attr.name;
+    copy.name = name;
     copy.value = attr.value;
     copy.symbols = attr.symbols;
-    if (attr.compound) copy.compound = clone_compound(*attr.compound, owner, attr.name);
+    if (attr.compound) copy.compound = clone_compound(*attr.compound, owner, name);
     return copy;
 }
 

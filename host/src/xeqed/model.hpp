@@ -85,8 +85,8 @@ struct Model {
 Obj* resolve(XeqT_Obj_Handle handle);
 
 // ---- deep copies ----------------------------------------------------------
-// A copy of attr whose compound (if any) belongs to owner.
-Attr clone_attr(const Attr& attr, Obj& owner);
+// A copy of attr named name whose compound (if any) belongs to owner.
+Attr clone_attr(const Attr& attr, Obj& owner, const std::string& name);
 std::unique_ptr<Obj> make_compound(Obj& owner, const std::string& attr_name);
 std::unique_ptr<Obj> make_row(Obj& compound, size_t index);
 // Resizes a compound; new rows copy the template's attributes.
