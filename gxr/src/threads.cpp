@@ -77,25 +77,29 @@ class ThreadTable {
 
   int wait(GxrThread handle) {
     std::unique_lock hold(mutex_);
-    auto found = threads_.find(handle);
-    if (found == threads_.end()) return GXR_OK;
-    if (found->second.joining) {
-      // Another waiter joins it; this one returns once that join is over.
-      joined_.wait(hold, [&] { return threads_.find(handle) == threads_.end(); });
-      return GXR_OK;
+    for (;;) {
+      auto found = threads_.find(handle);
+      if (found == threads_.end()) return GXR_OK;
+      // A thread waiting for itself would never see its own end.
+      if (pthread_equal(found->second.thread, pthread_self())) return GXR_CANNOT_WAIT;
+      if (!found->second.joining) {
+        found->second.joining = true;
+        const pthread_t thread = found->second.thread;
+        hold.unlock();
+        const int rc = pthread_join(thread, nullptr);
+        hold.lock();
+        if (rc == 0) {
+          threads_.erase(handle);
+        } else {
+          threads_.find(handle)->second.joining = false;
+        }
+        joined_.notify_all();
+        return rc == 0 ? GXR_OK : GXR_CANNOT_WAIT;
+      }
+      // Another waiter is joining it: wait for that join to end, then look
+      // again (the thread is gone, or that join failed and this one tries).
+      joined_.wait(hold);
     }
-    found->second.joining = true;
-    const pthread_t thread = found->second.thread;
-    hold.unlock();
-    const int rc = pthread_join(thread, nullptr);
-    hold.lock();
-    if (rc != 0) {
-      threads_.find(handle)->second.joining = false;
-      return GXR_CANNOT_WAIT;
-    }
-    threads_.erase(handle);
-    joined_.notify_all();
-    return GXR_OK;
   }
 
  private:

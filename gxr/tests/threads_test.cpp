@@ -150,6 +150,26 @@ TEST(GxrThreads, TwoWaitersBothReturnOnceTheThreadHasEnded) {
   EXPECT_EQ(sawValue, 2);
 }
 
+struct SelfWait {
+  std::atomic<GxrThread> handle{0};
+  std::atomic<int> status{-1};
+};
+
+void waitForItself(void *argument) {
+  auto *self = static_cast<SelfWait *>(argument);
+  while (self->handle == 0) std::this_thread::sleep_for(1ms);
+  self->status = GXR_ThreadWait(self->handle);
+}
+
+TEST(GxrThreads, AThreadCannotWaitForItselfButOthersStillCan) {
+  SelfWait self;
+  GxrThread thread = -1;
+  ASSERT_EQ(GXR_ThreadCreate(waitForItself, &self, &thread), GXR_OK);
+  self.handle = thread;
+  EXPECT_EQ(GXR_ThreadWait(thread), GXR_OK);
+  EXPECT_EQ(self.status, GXR_CANNOT_WAIT);
+}
+
 TEST(GxrThreads, IdentifierIsTheSystemThreadId) {
   uint32_t mine = 0;
   ASSERT_EQ(GXR_ThreadIDGet(&mine), GXR_OK);
