@@ -40,7 +40,10 @@ int openStream(FILE **stream, const char *name, const char *mode) {
   if (stream == nullptr) return kFailed;
   // The standard streams allow other processes to read and write the file
   // meanwhile, as these opens should.
-  if (mode != nullptr && name != nullptr) *stream = std::fopen(name, mode);
+  if (mode != nullptr) {
+    if (name == nullptr) return kFailed;
+    *stream = std::fopen(name, mode);
+  }
   return *stream != nullptr ? 0 : kFailed;
 }
 

@@ -127,6 +127,7 @@ TEST_F(GxrFiles, TextOpensAndLineReads) {
   ASSERT_EQ(GXR_AFileIO(GXR_IO_CLOSE, &stream, nullptr, 0, nullptr), 0);
 
   EXPECT_EQ(GXR_FileIOOpen(GXR_IO_OPEN_READ, &stream, path("missing").c_str()), -1);
+  EXPECT_EQ(GXR_FileIOOpen(GXR_IO_OPEN_READ, &stream, nullptr), -1);
   EXPECT_EQ(GXR_FileIOOpen(GXR_IO_OPEN_BIN_READ, &stream, name.c_str()), -1);  // not a text mode
   EXPECT_EQ(GXR_BinaryFileIOOpen(GXR_IO_OPEN_READ, &stream, name.c_str()), -1);
   EXPECT_EQ(GXR_AFileIO(GXR_IO_OPEN_READ_WRITE, &stream, name.c_str(), 0, nullptr), 0);
