@@ -24,6 +24,8 @@ nbx="$build/plugins/nbx.i0.xeq.so"
 echo "== network IP space (nbx): who owns 172.16.1.1, and what lies in 10.1.0.0/16"
 "$host" ipspace --plugin "$nbx" --model "$here/campus/campus.json" --address 172.16.1.1
 "$host" ipspace --plugin "$nbx" --model "$here/campus/campus.json" --network 10.1.0.0/16
+echo "== reachability (nbx): which routers reach 10.1.1.0/24, read from campus.atv.xml"
+"$host" reach --model "$here/campus/campus.json" --network 10.1.1.0/24
 
 if [ -x "$here/gxr-demo.sh" ]; then
   "$here/gxr-demo.sh" "$build"

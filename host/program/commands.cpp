@@ -2,11 +2,15 @@
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 #include <nlohmann/json.hpp>
 
 #include "ipspace/gip_entry.hpp"
 #include "plugin_loader.hpp"
+#include "reach/ra_bt_tree.hpp"
+#include "routing/ra_net_data.hpp"
+#include "routing/ra_xml_parser.hpp"
 #include "xeq_host.h"
 
 namespace xeqhost {
@@ -106,6 +110,57 @@ void print_entries(const QovT_Ll_Desc* entries) {
         std::printf("%-30s %-20s %s%s\n", Xeq_Obj_Hname_Get(entry->obj_hndl, 0), entry->intf_name,
                     address, entry->secondary ? " (secondary)" : "");
     }
+}
+
+// The model directories ("mod_dirs") with one more directory at their end
+// for the length of a command; the preference is put back as it was.
+class ExtraModelDirectory {
+public:
+    explicit ExtraModelDirectory(const std::string& directory) {
+        kpl_list_init(&saved_);
+        kpl_env_attr_value_get(1, "mod_dirs", &saved_);
+        QovT_Ll_Desc values;
+        kpl_list_init(&values);
+        for (int i = 0; i < kpl_list_size(&saved_); ++i)
+            kpl_list_insert(&values, kpl_list_access(&saved_, i), KPLC_LISTPOS_TAIL);
+        kpl_list_insert(&values, const_cast<char*>(directory.c_str()), KPLC_LISTPOS_TAIL);
+        kpl_env_attr_value_set("mod_dirs", &values);
+        kpl_list_free(&values);
+    }
+    ~ExtraModelDirectory() {
+        kpl_env_attr_value_set("mod_dirs", &saved_); // no values: the name goes away again
+        while (kpl_list_size(&saved_) > 0) kpl_mem_free(kpl_list_remove(&saved_, KPLC_LISTPOS_HEAD));
+        kpl_list_free(&saved_);
+    }
+    ExtraModelDirectory(const ExtraModelDirectory&) = delete;
+    ExtraModelDirectory& operator=(const ExtraModelDirectory&) = delete;
+
+private:
+    QovT_Ll_Desc saved_;
+};
+
+std::string directory_of(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string prefix_text(KplT_IP_Address address) {
+    char value[KPLC_IP_ADDRESS_TEXT_SIZE];
+    kpl_ip_address_value_to_string(kpl_ip_address_value_get(address), value);
+    return std::string(value) + "/" +
+           std::to_string(kpl_ip_address_mask_prefix_length_compute(kpl_ip_address_mask_get(address)));
+}
+
+std::string next_hops_text(const RaIpRouteEntry& route) {
+    std::string text;
+    const QovT_Ll_Desc* hops = route.get_next_hops();
+    for (int i = 0; i < kpl_list_size(hops); ++i) {
+        const auto* hop = static_cast<const RaIpRouteNextHop*>(kpl_list_access(hops, i));
+        char address[KPLC_IP_ADDRESS_TEXT_SIZE];
+        kpl_ip_address_value_to_string(kpl_ip_address_value_get(hop->get_next_hop_addr()), address);
+        text += (i ? "," : "") + std::string(address);
+    }
+    return text.empty() ? "-" : text;
 }
 
 } // namespace
@@ -227,6 +282,62 @@ int run_ipspace(const Args& args) {
     // the IP space's.
     if (!by_address) kpl_list_destroy(entries, 0);
     Xeq_Host_Model_Current_Set(nullptr);
+    return count > 0 ? 0 : 1;
+}
+
+// Runs the nbx plug-in's reachability code in this process (linked from its
+// core library): in the editor the analysis window's handlers drive it, and
+// this host has no dialogs to press.
+int run_reach(const Args& args) {
+    const std::string lookup = args.optional("lookup");
+    if (!lookup.empty() && lookup != "exact" && lookup != "aggregate")
+        throw HostError("--lookup must be exact or aggregate");
+    const bool aggregate = lookup != "exact";
+    // As the analysis window reads it: "a.b.c.d/len" is that network, a
+    // bare address the network of that one address.
+    const std::string text = args.required("network");
+    KplT_IP_Address network{};
+    const bool has_length = text.find('/') != std::string::npos;
+    if (!kpl_ip_address_parse(text.c_str(), has_length ? nullptr : "255.255.255.255", &network))
+        throw HostError("'" + text + "' is not an IPv4 network (a.b.c.d/len or a.b.c.d)");
+
+    const std::string& model_path = args.required("model");
+    OpenModel model(model_path);
+    Xeq_Host_Model_Current_Set(model.get());
+    const std::string routes = args.optional("routes");
+    std::unique_ptr<RaBtTree> tree;
+    if (!routes.empty()) {
+        if (!NbxFileUtil::exists(routes.c_str())) throw HostError("cannot read '" + routes + "'");
+        tree.reset(ra_parse_xml_file(routes.c_str()));
+    } else {
+        const ExtraModelDirectory beside_model(directory_of(model_path));
+        tree.reset(ra_parse_xml());
+    }
+    if (!tree) {
+        char name[XEQC_MODEL_NAME_SIZE];
+        Xeq_Model_Name_Get(model.get(), name);
+        throw HostError(std::string("no routing export file '") + name +
+                        ".atv.xml' in the model directories or beside the model");
+    }
+    RaBtState* state = tree->get_state_by_prefix(network, aggregate);
+    const std::unique_ptr<RaBtState> result(aggregate ? state : nullptr); // exact: the tree's own
+    const int count = state == nullptr ? 0 : kpl_list_size(state->get_data());
+    if (count > 0)
+        std::printf("%-24s %-18s %-8s %-28s %s\n", "router", "route", "protocol", "next hops", "icon");
+    for (int i = 0; i < count; ++i) {
+        const auto* record = static_cast<const RaBtStateData*>(kpl_list_access(state->get_data(), i));
+        record->display_icon();
+        const XeqT_Obj_Handle obj = Xeq_Obj_From_Hname_Get(model.get(), record->get_node()->get_name());
+        char icon[XEQC_SYMBOL_SIZE] = "";
+        const bool known = Xeq_Nt_Object_Overlay_Icon_Name_Get(obj, icon, sizeof icon) == 1;
+        std::printf("%-24s %-18s %-8s %-28s %s\n", record->get_node()->get_name(),
+                    prefix_text(record->get_route()->get_destination()).c_str(),
+                    record->get_route()->get_protocol_as_string(),
+                    next_hops_text(*record->get_route()).c_str(),
+                    !known ? "(not in the model)" : *icon == '\0' ? "(none)" : icon);
+    }
+    std::printf("%d router%s reach%s %s (%s)\n", count, count == 1 ? "" : "s", count == 1 ? "es" : "",
+                prefix_text(network).c_str(), aggregate ? "longest match per router" : "exact prefix");
     return count > 0 ? 0 : 1;
 }
 

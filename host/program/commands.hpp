@@ -23,5 +23,6 @@ int run_check(const Args& args);
 int run_call(const Args& args);
 // Exit status 0 when entries were found, 1 when none.
 int run_ipspace(const Args& args);
+int run_reach(const Args& args);
 
 } // namespace xeqhost

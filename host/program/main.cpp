@@ -24,6 +24,11 @@ const char* const kUsage =
     "  ipspace --plugin NBX_SO --model MODEL.json --network A.B.C.D/LEN (or --mask M)\n"
     "      which nodes and interfaces own an address, or every address in a network\n"
     "      (exit status 1 when there is none)\n"
+    "  reach --model MODEL.json --network A.B.C.D[/LEN] [--lookup exact|aggregate] [--routes FILE]\n"
+    "      which routers hold a route to a network: each router's longest match\n"
+    "      (aggregate, the default) or the exact prefix; from MODEL's routing export\n"
+    "      file \"<name>.atv.xml\" in the model directories or beside MODEL, or FILE\n"
+    "      (exit status 1 when no router does)\n"
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
     "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
@@ -48,6 +53,7 @@ int dispatch(const std::string& command, const xeqhost::Args& args) {
     if (command == "check") return xeqhost::run_check(args);
     if (command == "call") return xeqhost::run_call(args);
     if (command == "ipspace") return xeqhost::run_ipspace(args);
+    if (command == "reach") return xeqhost::run_reach(args);
     throw xeqhost::HostError("unknown command '" + command + "'");
 }
 
