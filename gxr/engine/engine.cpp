@@ -551,9 +551,14 @@ struct Engine::State {
   int precision = 5;
   std::string tableDirectory;
   SideState sides[2];
-  ccs::Accuracy inputAccuracy{0, 0, 0};
+  // Conversions run with unknown input errors, which spares 3.7 the error
+  // propagation; the estimate of the last conversion is worked out only when
+  // asked for, by converting its point again with exact input.
+  ccs::Accuracy unknownAccuracy;
   ccs::Accuracy outputAccuracy;
   AccuracyEstimate lastAccuracy;
+  bool accuracyPending = false;
+  int pendingOutputType = kGeodetic;  // the output system the estimate is for
 
   SideState& side(Side s) { return sides[static_cast<int>(s)]; }
   const SideState& side(Side s) const { return sides[static_cast<int>(s)]; }
@@ -614,9 +619,25 @@ struct Engine::State {
     }
   }
 
+  // The estimate of the last conversion, while its service and input tuple
+  // are still those it used.
+  void settleAccuracy() {
+    if (!accuracyPending) return;
+    accuracyPending = false;
+    lastAccuracy = {};
+    ccs::Accuracy exact(0, 0, 0), estimate;
+    auto scratch = tupleFor37(pendingOutputType, precision);
+    try {
+      service->convertSourceToTarget(side(Side::input).tuple.get(), &exact, *scratch, estimate);
+      lastAccuracy = {estimate.circularError90(), estimate.linearError90(), estimate.sphericalError90()};
+    } catch (...) {
+    }
+  }
+
   // Builds the service for the present sides. On failure the old service
   // stays and the returned bits say which side refused.
   int rebuild(Side blamed) {
+    settleAccuracy();
     char source[32] = {}, target[32] = {};
     if (!datumCode(side(Side::input).datum, source) || !datumCode(side(Side::output).datum, target))
       return kDatumError;
@@ -861,6 +882,7 @@ int Engine::convert() {
   if (!initialized()) return kNotInitialized;
   State& s = *state_;
   s.clearStatus();
+  s.accuracyPending = false;
   s.lastAccuracy = {};
   if (int bits = s.checkInput(); bits != 0) return bits;
   if (s.dirty) {
@@ -879,7 +901,7 @@ int Engine::convert() {
   out.tuple->setWarningMessage("");
   out.tuple->setErrorMessage("");
   try {
-    s.service->convertSourceToTarget(in.tuple.get(), &s.inputAccuracy, *out.tuple, s.outputAccuracy);
+    s.service->convertSourceToTarget(in.tuple.get(), &s.unknownAccuracy, *out.tuple, s.outputAccuracy);
   } catch (ccs::CoordinateConversionException& e) {
     return s.absorb(e.getMessage(), Side::input, true);
   } catch (const std::exception& e) {
@@ -892,8 +914,8 @@ int Engine::convert() {
     bits |= s.absorb(warning, Side::input, false);
   loadOutput(out.type, out.tuple.get(), out.coordinates);
   bits |= s.transverseMercatorWarning();
-  s.lastAccuracy = {s.outputAccuracy.circularError90(), s.outputAccuracy.linearError90(),
-                    s.outputAccuracy.sphericalError90()};
+  s.accuracyPending = true;
+  s.pendingOutputType = out.type;
   return bits;
 }
 
@@ -938,8 +960,9 @@ std::string Engine::statusText(int status, const char* separator) {
   return text;
 }
 
-int Engine::accuracy(AccuracyEstimate* estimate) const {
+int Engine::accuracy(AccuracyEstimate* estimate) {
   if (!initialized()) return kNotInitialized;
+  state_->settleAccuracy();
   *estimate = state_->lastAccuracy;
   return 0;
 }

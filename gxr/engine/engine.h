@@ -160,7 +160,8 @@ class Engine {
   int conversionStatus(Side side, long* status) const;
   int conversionText(Side side, const char* separator, std::string* text) const;
   static std::string statusText(int status, const char* separator);
-  int accuracy(AccuracyEstimate* estimate) const;
+  // Works the estimate out on first request after a conversion.
+  int accuracy(AccuracyEstimate* estimate);
 
   // Datum catalogue; indices count from 1.
   int datumCount(long* count) const;

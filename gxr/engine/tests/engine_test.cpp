@@ -291,6 +291,18 @@ TEST_F(EngineTest, DatumShiftAndItsAccuracy) {
   EXPECT_NEAR(a.circular, 11.42, 0.02);
   EXPECT_NEAR(a.linear, 8.9, 0.03);
   EXPECT_NEAR(a.spherical, 13.35, 0.03);
+  // Still the last conversion's estimate after the sides have changed.
+  Engine& e = Engine::instance();
+  ASSERT_EQ(convert(kGeodetic, kGeodetic, geodetic(38, -77), &out, 1, datum("NAS-C")), 0);
+  ASSERT_EQ(e.setSystem(Side::output, kUtm), 0);
+  ASSERT_EQ(e.setParameters(Side::output, kUtm, Parameters{}), 0);
+  AccuracyEstimate later;
+  ASSERT_EQ(e.accuracy(&later), 0);
+  EXPECT_EQ(later.circular, a.circular);
+  // A failed conversion has no estimate.
+  EXPECT_NE(convert(kGeodetic, kUtm, geodetic(85, 0), &out), 0);
+  ASSERT_EQ(e.accuracy(&later), 0);
+  EXPECT_EQ(later.circular, -1);
   ASSERT_EQ(convert(kGeodetic, kGeodetic, geodetic(48.85, 2.35), &out, 1, datum("EUR-7")), 0);
   EXPECT_NEAR(out.latitude / kDeg, 48.85091565, 1e-8);
   EXPECT_NEAR(out.longitude / kDeg, 2.35131066, 1e-8);
