@@ -147,14 +147,16 @@ int checkSideType(Side side, int type) {
   return current == type ? 0 : eng::kInvalidType;
 }
 
-// Point loading and reading once type, index and side are known to fit;
-// the batch loop calls these directly, the exported building blocks after
-// their checks.
-int loadPoint(Engine& engine, int type, const void* points, int index) {
+// Point loading and reading once type and index are known to be valid. The
+// batch loop has just set the sides to the types and skips that check.
+int loadPoint(Engine& engine, int type, const void* points, int index, bool sideChecked) {
   if (type == GXR_CS_GEODETIC) {
     const GxrPoint3& p = static_cast<const GxrPoint3*>(points)[index];
     if (int status = GXR_GeoCoordValidate(p.geodetic.latitude, p.geodetic.longitude); status != GXR_OK)
       return status;
+  }
+  if (!sideChecked) {
+    if (int status = checkSideType(Side::input, type); status != 0) return translate(status);
   }
   const int status = engine.setInputCoordinates(coordinatesOf(type, points, index));
   return status != 0 ? translate(status) : GXR_OK;
@@ -200,8 +202,7 @@ int GXR_CoordParamSet(int direction, int type, const GxrCoordParams* params) {
 int GXR_CoordPointSet(int type, int index, const void* points) {
   if (points == nullptr) return GXR_NULL_POINTER;
   if (!validType(type) || index < 0) return GXR_INVALID_FLAG;
-  if (int status = checkSideType(Side::input, type); status != 0) return translate(status);
-  return loadPoint(Engine::instance(), type, points, index);
+  return loadPoint(Engine::instance(), type, points, index, false);
 }
 
 int GXR_CoordinateGet(int type, int index, void* points) {
@@ -252,7 +253,7 @@ int GXR_CoordinatesConvert(const char* inputDatum, const char* outputDatum, cons
           // The sides were just set to these types, so the exported
           // building blocks' checks are done once here rather than per point.
           for (int i = 0; i < count && libraryStatus == GXR_OK; ++i) {
-            libraryStatus = loadPoint(engine, inputType, inputPoints, i);
+            libraryStatus = loadPoint(engine, inputType, inputPoints, i, true);
             if (libraryStatus != GXR_OK) break;
             const int converted = engine.convert();
             libraryStatus = converted & ~eng::kWarningBits ? translate(converted)
