@@ -38,6 +38,7 @@ bool read_whole_text(XeqT_Obj_Handle obj, const char* path, char (&text)[N]) {
 }
 
 void insert_hosts(NbxGipTree& tree) {
+    QOV_FRAME("insert_hosts(tree)");
     XeqT_Obj_List hosts = Xeq_Obj_List_Create();
     nbx_xeq_node_list_by_model_attr(kHostAttr, hosts);
     const int count = Xeq_Obj_List_Size(hosts);
@@ -58,6 +59,7 @@ void insert_hosts(NbxGipTree& tree) {
 
 void insert_secondaries(NbxGipTree& tree, XeqT_Obj_Handle router, const RuleT_Nt_Interface* intf,
                         const char* name) {
+    QOV_FRAME("insert_secondaries(tree, router, intf, name)");
     XeqT_Obj_Handle table = 0;
     if (!Rule_Nt_Interface_Attr_Get(intf, "IP Routing Parameters.Secondary Address Information",
                                     &table))
@@ -76,6 +78,7 @@ void insert_secondaries(NbxGipTree& tree, XeqT_Obj_Handle router, const RuleT_Nt
 }
 
 void insert_router(NbxGipTree& tree, XeqT_Obj_Handle router) {
+    QOV_FRAME("insert_router(tree, router)");
     QovT_Ll_Desc* interfaces = kpl_list_create();
     if (interfaces == nullptr) return;
     Rule_Nt_Device_Interface_List_Generate(router, kInterfaceFlags, interfaces);
@@ -93,6 +96,7 @@ void insert_router(NbxGipTree& tree, XeqT_Obj_Handle router) {
 }
 
 void insert_routers(NbxGipTree& tree) {
+    QOV_FRAME("insert_routers(tree)");
     XeqT_Obj_List routers = Xeq_Obj_List_Create();
     nbx_xeq_node_list_by_model_attr(kRouterAttr, routers);
     const int count = Xeq_Obj_List_Size(routers);
@@ -104,6 +108,7 @@ void insert_routers(NbxGipTree& tree) {
 // there is none. Null without a current model, without the registered
 // client state, or when memory runs out.
 NbxGipTree* ip_space(bool build) {
+    QOV_FRAME("ip_space(build)");
     XeqT_Model_Handle model = Xeq_Model_Current_Get(0);
     const int id = Xeq_Client_State_By_Name_Get(kClientStateLabel);
     if (model == nullptr || id < 0) return nullptr;

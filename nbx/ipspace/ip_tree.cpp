@@ -77,7 +77,14 @@ bool NbxIpTree::insert_ip_address(KplT_IP_Address address, void* data) {
         }
         node->set_state(state);
     }
-    return state->insert_data(data);
+    if (state->insert_data(data)) return true;
+    // A state is never left without records: the address would read as
+    // owned by nobody instead of unknown.
+    if (kpl_list_size(state->get_data()) == 0) {
+        node->set_state(nullptr);
+        delete state;
+    }
+    return false;
 }
 
 NbxBtNode* NbxIpTree::find_node(std::uint32_t value, int prefix_length) const {
