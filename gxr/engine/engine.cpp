@@ -215,7 +215,8 @@ bool storable(std::string_view text, std::size_t maxLength, bool blanksAllowed) 
   });
 }
 
-// Copies a code into a fixed buffer for 3.7, which copies it unbounded.
+// A code without surrounding blanks, refused when longer than the table's
+// width: 3.7 copies codes into fixed buffers without looking at their length.
 std::optional<std::string> codeFor37(const char* code, std::size_t maxLength) {
   if (code == nullptr) return std::nullopt;
   std::string_view s = trim(std::string_view(code, strnlen(code, 256)));
@@ -243,18 +244,15 @@ bool sameDirectory(const std::string& a, const std::string& b) {
 
 // 3.7 reads every file from one directory, so a file kept elsewhere is
 // linked in. A regular file already there is the user's own and stays.
-void linkInto(const std::string& dir, const std::string& fromDir, const char* name) {
-  if (sameDirectory(dir, fromDir)) return;
+bool linkInto(const std::string& dir, const std::string& fromDir, const char* name) {
+  if (sameDirectory(dir, fromDir)) return true;
   std::string link = joinPath(dir, name);
   struct stat st{};
   if (::lstat(link.c_str(), &st) == 0) {
-    if (!S_ISLNK(st.st_mode)) return;
+    if (!S_ISLNK(st.st_mode)) return true;
     ::unlink(link.c_str());
   }
-  std::string target = joinPath(fromDir, name);
-  if (::symlink(target.c_str(), link.c_str()) != 0) {
-    std::perror(link.c_str());
-  }
+  return ::symlink(joinPath(fromDir, name).c_str(), link.c_str()) == 0;
 }
 
 std::optional<std::string> readFile(const std::string& path) {
@@ -729,8 +727,9 @@ int Engine::initialize() {
   if (bits != 0) return bits;
 
   s.tableDirectory = datumDir;
-  linkInto(s.tableDirectory, ellipsoidDir, "ellips.dat");
-  linkInto(s.tableDirectory, geoidDir, "egm96.grd");
+  if (!linkInto(s.tableDirectory, ellipsoidDir, "ellips.dat")) bits |= kEllipsoidFileError;
+  if (!linkInto(s.tableDirectory, geoidDir, "egm96.grd")) bits |= kGeoidFileError;
+  if (bits != 0) return bits;
   // Unset, 3.7 does not start at all; set to the table directory, it finds
   // every file there. The legacy switch would move geodetic results by
   // millimetres and is kept out.
