@@ -144,12 +144,17 @@ void RaBtState::clear_cell_cache() {
 
 RaBtTree::RaBtTree() : node_list(nullptr), file_path(nullptr) { QOV_FRAME("RaBtTree::RaBtTree()"); }
 
+namespace {
+void delete_routers(QovT_Ll_Desc* node_list) {
+    if (node_list == nullptr) return;
+    ra::delete_all<RaIpNode>(node_list);
+    kpl_list_destroy(node_list, 0);
+}
+} // namespace
+
 RaBtTree::~RaBtTree() {
     QOV_FRAME("RaBtTree::~RaBtTree()");
-    if (node_list != nullptr) {
-        ra::delete_all<RaIpNode>(node_list);
-        kpl_list_destroy(node_list, 0);
-    }
+    delete_routers(node_list);
     kpl_mem_free(file_path);
 }
 
@@ -209,5 +214,6 @@ bool RaBtTree::set_file_path(const char* path) {
 
 void RaBtTree::set_node_list(QovT_Ll_Desc* node_lptr) {
     QOV_FRAME("RaBtTree::set_node_list(node_lptr)");
+    if (node_list != node_lptr) delete_routers(node_list);
     node_list = node_lptr;
 }

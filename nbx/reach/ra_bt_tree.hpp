@@ -101,7 +101,8 @@ public:
     // Stores a copy of path (false when memory runs out).
     bool set_file_path(const char* path);
     const char* get_file_path() const { return file_path; }
-    // Takes ownership of a list (from kpl_list_create) of RaIpNode*.
+    // Takes ownership of a list (from kpl_list_create) of RaIpNode*; a list
+    // given before is released with its routers.
     void set_node_list(QovT_Ll_Desc* node_lptr);
     const QovT_Ll_Desc* get_node_list() const { return node_list; }
 

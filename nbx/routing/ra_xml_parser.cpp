@@ -1,5 +1,6 @@
 #include "routing/ra_xml_parser.hpp"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,25 @@ bool copy_field(char (&field)[kAddressFieldSize], const char* value) {
     if (length >= kAddressFieldSize) return false;
     std::memcpy(field, value, length + 1);
     return true;
+}
+
+// The address with mask 255.255.255.255. Without a mask text the host
+// parser takes that mask itself, saving a parse of the mask text per next
+// hop; a "/len" suffix, which a mask text would make it refuse, is refused
+// here.
+bool parse_host_address(const char* value, KplT_IP_Address& address) {
+    return std::strchr(value, '/') == nullptr && kpl_ip_address_parse(value, nullptr, &address) == 1;
+}
+
+// As atof reads it. The writer's plain decimal and exponent forms take the
+// exact and much faster from_chars path; anything else (blanks, a sign
+// from_chars refuses, hexadecimal, trailing text) goes through atof.
+double text_to_double(const char* value) {
+    const char* end = value + std::strlen(value);
+    double result = 0.0;
+    const auto [stop, error] = std::from_chars(value, end, result);
+    if (error == std::errc() && stop == end) return result;
+    return std::atof(value);
 }
 
 template <typename Next>
@@ -267,10 +287,9 @@ RaXmlStateIpNextHop::RaXmlStateIpNextHop(NbxXmlParser* parser_ptr, NbxXmlState* 
     int metric = 0;
     double time = -1.0;
     for_each_attribute(attributes_ptr, [&](int position, const char* name, const char* value) {
-        if (std::strcmp(name, "addr") == 0)
-            addr_ok = kpl_ip_address_parse(value, "255.255.255.255", &address) == 1;
+        if (std::strcmp(name, "addr") == 0) addr_ok = parse_host_address(value, address);
         else if (std::strcmp(name, "metric") == 0) metric = ra_text_to_int(value);
-        else if (std::strcmp(name, "time") == 0) time = std::atof(value);
+        else if (std::strcmp(name, "time") == 0) time = text_to_double(value);
         else unknown_attribute("IpNextHop", position, name);
     });
     RaIpRouteEntry* entry = ra_parser(this)->get_cur_rte_entry();

@@ -98,6 +98,12 @@ TEST(RaXmlParser, DocumentShapes) {
                   "<IpNextHop addr=\"1.2.3.4\" metric=\"99999999999\" time=\"abc\"/>"
                   "</IpRteEntry></IpRteTable></IpNode>"),
          "a: 10.1.0.0/16 ospf 1 [10.0.0.2 20 3]\nb: 10.0.0.0/8 none -1 [1.2.3.4 2147483647 0]\n"},
+        {"next hop addresses are host addresses; times are read as atof reads them",
+         document("<IpNode hname=\"a\"><IpRteTable><IpRteEntry addr=\"10.0.0.0\" mask=\"255.0.0.0\">"
+                  "<IpNextHop addr=\"1.2.3.4/24\"/><IpNextHop addr=\"1.2.3.5\" time=\"+2.5\"/>"
+                  "<IpNextHop addr=\"1.2.3.6\" time=\" 3x\"/><IpNextHop addr=\"1.2.3.7\" time=\"0x10\"/>"
+                  "<IpNextHop addr=\"1.2.3.8\" time=\"1.5e+06\"/></IpRteEntry></IpRteTable></IpNode>"),
+         "a: 10.0.0.0/8 none -1 [1.2.3.5 0 2.5, 1.2.3.6 0 3, 1.2.3.7 0 16, 1.2.3.8 0 1.5e+06]\n"},
         {"a truncated file keeps what was read",
          "<NetData><IpNetwork><IpNode hname=\"a\"><IpRteTable>" + std::string(kEntry) +
              "<IpRteEntry addr=\"10.9.0.0\" mask=\"255.255.0.0\"><IpNextHop addr=\"1.1.1.1\" metr",
