@@ -30,7 +30,11 @@ void for_each_attribute(const xmlChar** attributes_ptr, Visit visit) {
     if (attributes_ptr == nullptr) return;
     for (int i = 0; attributes_ptr[i] != nullptr; i += 2) {
         const xmlChar* value = attributes_ptr[i + 1];
-        visit(i, text(attributes_ptr[i]), value == nullptr ? "" : text(value));
+        if (value == nullptr) { // a name without its value ends the array
+            visit(i, text(attributes_ptr[i]), "");
+            return;
+        }
+        visit(i, text(attributes_ptr[i]), text(value));
     }
 }
 
