@@ -57,6 +57,7 @@ public:
     bool insert_data(RaBtStateData* data);
     // The state's own list of RaBtStateData*.
     QovT_Ll_Desc* get_data() { return &data_list; }
+    const QovT_Ll_Desc* get_data() const { return &data_list; }
 
     // Merges every record of state (null ignored) through
     // insert_data_unique_node, in list order.

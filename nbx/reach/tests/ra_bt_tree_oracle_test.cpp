@@ -89,7 +89,7 @@ TEST(RaBtTreeOracle, EveryLookUpMatchesABruteForceLongestPrefixMatch) {
         for (const auto& [value, length] : queries) {
             const KplT_IP_Address network{value, mask_of(length)};
             const RaBtState* state = t.tree.get_state_by_prefix(network, false);
-            EXPECT_EQ(state ? pairs(const_cast<RaBtState*>(state)->get_data()) : Pairs{},
+            EXPECT_EQ(state ? pairs(state->get_data()) : Pairs{},
                       brute_exact(routes, value, length))
                 << value << "/" << length;
             std::unique_ptr<RaBtState> result(t.tree.get_state_by_prefix(network, true));
