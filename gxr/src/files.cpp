@@ -15,9 +15,9 @@
 
 namespace gxr {
 
-UniqueFd openExclusive(const char *name, int flags, mode_t mode) {
+UniqueFd openLocked(const char *name, int flags, int lock, mode_t mode) {
   UniqueFd fd(::open(name, flags | O_CLOEXEC, mode));
-  if (fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) fd.reset();
+  if (fd.valid() && ::flock(fd.get(), lock | LOCK_NB) != 0) fd.reset();
   return fd;
 }
 
@@ -226,7 +226,9 @@ int GXR_FileCopy(const char *source, const char *destination) {
   if (source == nullptr || destination == nullptr) return GXR_NULL_POINTER;
   // The source is opened and mapped before the destination is touched, so
   // a missing or unreadable source never empties an existing destination.
-  const gxr::UniqueFd in = gxr::openExclusive(source, O_RDONLY);
+  // Reading it under a shared lock keeps writers out while letting two
+  // processes copy the same master table at once (both initialising).
+  const gxr::UniqueFd in = gxr::openLocked(source, O_RDONLY, LOCK_SH);
   struct stat info;
   if (!in.valid() || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     return GXR_SOURCE_NOT_FOUND;
@@ -237,7 +239,7 @@ int GXR_FileCopy(const char *source, const char *destination) {
 
   // Not truncated on open: the destination may be the source under another
   // name, which the exclusive lock refuses before anything is lost.
-  const gxr::UniqueFd out = gxr::openExclusive(destination, O_RDWR | O_CREAT, 0666);
+  const gxr::UniqueFd out = gxr::openLocked(destination, O_RDWR | O_CREAT, LOCK_EX, 0666);
   if (!out.valid() || ::ftruncate(out.get(), info.st_size) != 0) return GXR_DEST_NOT_FOUND;
   const gxr::Mapping to = gxr::mapWhole(out.get(), size, PROT_READ | PROT_WRITE);
   if (!to.valid()) return GXR_DEST_NOT_FOUND;

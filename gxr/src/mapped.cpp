@@ -217,7 +217,7 @@ int GXR_MemMapNTOpen(const char *name, GxrMapRecord *record) {
   if (name == nullptr || record == nullptr) return GXR_NULL_POINTER;
   // No sharing: an exclusive flock, which a second open of the same file
   // under another name (or by another process using this library) refuses.
-  gxr::UniqueFd fd = gxr::openExclusive(name, O_RDONLY);
+  gxr::UniqueFd fd = gxr::openLocked(name, O_RDONLY, LOCK_EX);
   if (!fd.valid()) return GXR_MAP_OPEN;
   struct stat info;
   // Sizes and offsets cross the interface as 32-bit signed integers.

@@ -2,6 +2,7 @@
 // open that stands in for an open without sharing.
 #pragma once
 
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -39,11 +40,12 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-// Opens name with flags (and mode when creating) and takes an exclusive,
-// non-blocking flock on it: a second such open of the same file, by this or
-// another process, is refused while this one lasts. An invalid result means
-// the file could not be opened or is held by another exclusive open.
-UniqueFd openExclusive(const char *name, int flags, mode_t mode = 0);
+// Opens name with flags (and mode when creating) and takes a non-blocking
+// flock of kind lock on it. LOCK_EX is "no sharing": any other locked open of
+// the same file, by this or another process, is refused while this one
+// lasts. LOCK_SH admits other shared opens and refuses only exclusive ones.
+// An invalid result means the file could not be opened or the lock is held.
+UniqueFd openLocked(const char *name, int flags, int lock, mode_t mode = 0);
 
 // A whole-file mapping, unmapped on destruction.
 class Mapping {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -181,6 +183,20 @@ TEST_F(GxrFiles, CopyGoesThroughMappingsAndNeverEmptiesADestinationForNothing) {
   EXPECT_EQ(GXR_FileCopy(source.c_str(), path("no/such/dir").c_str()), GXR_DEST_NOT_FOUND);
   EXPECT_EQ(GXR_FileCopy(nullptr, destination.c_str()), GXR_NULL_POINTER);
   EXPECT_EQ(GXR_FileCopy(source.c_str(), nullptr), GXR_NULL_POINTER);
+}
+
+TEST_F(GxrFiles, CopiesShareTheSourceButNotWithAWriter) {
+  const std::string source = path("master");
+  spit(source, pattern(4096));
+  const int held = ::open(source.c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  // Another process copying the same master table at the same moment.
+  ASSERT_EQ(::flock(held, LOCK_SH), 0);
+  EXPECT_EQ(GXR_FileCopy(source.c_str(), path("copy1").c_str()), GXR_OK);
+  // A writer holding the table keeps the copy out.
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  EXPECT_EQ(GXR_FileCopy(source.c_str(), path("copy2").c_str()), GXR_SOURCE_NOT_FOUND);
+  ::close(held);
 }
 
 TEST_F(GxrFiles, MoveStreamsTheBytesThenDeletesTheSource) {
