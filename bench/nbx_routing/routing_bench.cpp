@@ -161,10 +161,11 @@ void read_benchmark(benchmark::State& state, const std::string& path) {
 void BM_CampusRead(benchmark::State& state) { read_benchmark(state, campus_file()); }
 void BM_InternetEdgeRead(benchmark::State& state) { read_benchmark(state, internet_file()); }
 
-// Memory of one read, measured in a child process that has read nothing
-// before: what stays allocated afterwards (the tree, its routers, their
-// routes) and the peak of the resident set while reading.
-long resident_kb(const char* field) {
+// Memory of one read, measured in a fresh process (this program run with
+// --measure-read-memory FILE) so that no earlier read has left objects in
+// the host's pools: what stays allocated afterwards (the tree, its
+// routers, their routes) and the growth of the resident set at its peak.
+long status_kb(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
@@ -172,39 +173,39 @@ long resident_kb(const char* field) {
     return 0;
 }
 
+int measure_read_memory(const char* path) {
+    std::ofstream("/proc/self/clear_refs") << "5"; // peak := current
+    const long rss_before = status_kb("VmRSS:");
+    const struct mallinfo2 before = mallinfo2();
+    RaBtTree* tree = ra_parse_xml_file(path);
+    if (tree == nullptr) return 1;
+    const struct mallinfo2 after = mallinfo2();
+    const long peak_kb = status_kb("VmHWM:");
+    const TreeCounts counts = count(*tree);
+    std::printf("%.0f %.0f %ld %ld\n",
+                static_cast<double>((after.uordblks + after.hblkhd) - (before.uordblks + before.hblkhd)),
+                static_cast<double>(peak_kb - rss_before) * 1024.0, counts.entries, counts.prefixes);
+    return 0;
+}
+
+std::string self_path;
+
 void BM_InternetEdgeReadMemory(benchmark::State& state) {
     const std::string& path = internet_file();
-    double figures[4] = {0, 0, 0, 0}; // retained bytes, peak bytes, entries, prefixes
+    double retained = 0, peak = 0, entries = 1, prefixes = 1;
     for (auto _ : state) {
-        int pipe_ends[2];
-        if (::pipe(pipe_ends) != 0) std::abort();
-        const pid_t child = ::fork();
-        if (child == 0) {
-            std::ofstream("/proc/self/clear_refs") << "5"; // peak := current
-            const long rss_before = resident_kb("VmRSS:");
-            const struct mallinfo2 before = mallinfo2();
-            RaBtTree* tree = ra_parse_xml_file(path.c_str());
-            const struct mallinfo2 after = mallinfo2();
-            const TreeCounts counts = count(*tree);
-            const double out[4] = {
-                static_cast<double>((after.uordblks + after.hblkhd) - (before.uordblks + before.hblkhd)),
-                static_cast<double>(resident_kb("VmHWM:") - rss_before) * 1024.0,
-                static_cast<double>(counts.entries), static_cast<double>(counts.prefixes)};
-            if (::write(pipe_ends[1], out, sizeof out) != static_cast<ssize_t>(sizeof out)) std::_Exit(1);
-            std::_Exit(0);
-        }
-        ::close(pipe_ends[1]);
-        if (::read(pipe_ends[0], figures, sizeof figures) != static_cast<ssize_t>(sizeof figures))
-            state.SkipWithError("the measuring child failed");
-        ::close(pipe_ends[0]);
-        ::waitpid(child, nullptr, 0);
+        const std::string command = "'" + self_path + "' --measure-read-memory '" + path + "'";
+        FILE* child = ::popen(command.c_str(), "r");
+        if (child == nullptr || std::fscanf(child, "%lf %lf %lf %lf", &retained, &peak, &entries, &prefixes) != 4)
+            state.SkipWithError("the measuring process failed");
+        if (child != nullptr) ::pclose(child);
     }
-    state.counters["retained_B_per_route_entry"] = figures[0] / figures[2];
-    state.counters["retained_B_per_prefix"] = figures[0] / figures[3];
-    state.counters["peak_B_per_route_entry"] = figures[1] / figures[2];
-    state.counters["peak_B_per_prefix"] = figures[1] / figures[3];
-    state.counters["route_entries"] = figures[2];
-    state.counters["prefixes"] = figures[3];
+    state.counters["retained_B_per_route_entry"] = retained / entries;
+    state.counters["retained_B_per_prefix"] = retained / prefixes;
+    state.counters["peak_B_per_route_entry"] = peak / entries;
+    state.counters["peak_B_per_prefix"] = peak / prefixes;
+    state.counters["route_entries"] = entries;
+    state.counters["prefixes"] = prefixes;
 }
 
 // ---- look-ups ------------------------------------------------------------------------------
@@ -276,4 +277,14 @@ BENCHMARK(BM_InternetEdgeReadMemory)->Unit(benchmark::kMillisecond)->Iterations(
 BENCHMARK(BM_InternetEdgeAggregateLookUp100k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InternetEdgeExactLookUp100k)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--measure-read-memory") == 0) return measure_read_memory(argv[2]);
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    self_path = length > 0 ? std::string(self, static_cast<size_t>(length)) : argv[0];
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
