@@ -51,7 +51,9 @@ void kpl_list_free(QovT_Ll_Desc* list);
 void kpl_list_destroy(QovT_Ll_Desc* list, int free_items);
 
 /* ---- memory and pools ---------------------------------------------------- */
-/* Both return 16-byte aligned storage, or null when memory is exhausted. */
+/* kpl_mem_alloc returns 16-byte aligned storage, kpl_pmo_alloc 8-byte
+ * aligned storage (enough for pointers, integers and doubles); both give
+ * null when memory is exhausted. */
 void* kpl_mem_alloc(size_t size);
 /* Releases a block from kpl_mem_alloc or an object from kpl_pmo_alloc;
  * null is ignored. */

@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr int kInitialCapacity = 8;
+// Most lists hold a handful of items (next hops, owners of one address).
+constexpr int kInitialCapacity = 2;
 
 int physical(const QovT_Ll_Desc* list, int index) { return (list->head + index) & (list->capacity - 1); }
 

@@ -1,6 +1,13 @@
-// Plain blocks and pool objects share one release call, so every block starts
-// with a small header naming its pool (none for a plain block). The header is
-// 16 bytes, which keeps the caller's storage 16-byte aligned.
+// Plain blocks and pool objects share one release call, so the word just
+// before every payload says whose it is: the owning pool's address with the
+// low "live" bit set, or the bare live bit for a plain block. A pool slot
+// back on its free list holds the next free slot instead, live bit clear, so
+// a second release of the same object is recognised and refused.
+//
+// One word per object, not a padded header: pool objects are the many small
+// ones (tree nodes of three pointers), where a 16-byte header would double
+// their footprint. Plain blocks keep 16-byte alignment; pool objects get 8,
+// the alignment of every pointer, integer and double they hold.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -21,71 +28,71 @@
 
 namespace {
 
-constexpr size_t kAlignment = 16;
-constexpr uint32_t kLiveMagic = 0x4b504c42;  // a block handed out
-constexpr uint32_t kFreeMagic = 0x6b706c66;  // a pool object back on its free list
+using Word = uintptr_t;
+constexpr Word kLive = 1;
+constexpr size_t kBlockAlignment = 16; // plain blocks: what malloc gives
+constexpr size_t kSlotAlignment = sizeof(Word);
 
-struct alignas(kAlignment) BlockHeader {
-    KplS_Pmo* pool;  // null for a plain block
-    uint32_t magic;
-};
-static_assert(sizeof(BlockHeader) == kAlignment);
+Word& word_of(void* payload) { return static_cast<Word*>(payload)[-1]; }
 
-BlockHeader* header_of(void* block) { return static_cast<BlockHeader*>(block) - 1; }
-void* payload_of(BlockHeader* header) { return header + 1; }
+size_t round_up(size_t size, size_t alignment) {
+    return (size + alignment - 1) / alignment * alignment;
+}
 
-size_t round_up(size_t size) { return (size + kAlignment - 1) / kAlignment * kAlignment; }
-
-// malloc already aligns to 16 on the 64-bit targets and is markedly faster
-// than aligned_alloc there; size is a multiple of the alignment.
+// malloc aligns to 16 on the 64-bit targets and is markedly faster than
+// aligned_alloc there.
 void* allocate_aligned(size_t size) {
-    if constexpr (alignof(std::max_align_t) >= kAlignment)
+    if constexpr (alignof(std::max_align_t) >= kBlockAlignment)
         return std::malloc(size);
     else
-        return std::aligned_alloc(kAlignment, size);
+        return std::aligned_alloc(kBlockAlignment, round_up(size, kBlockAlignment));
 }
 
-// A block of header + size bytes, or null when size is absurd or memory is out.
-BlockHeader* allocate_block(size_t size, KplS_Pmo* pool) {
-    if (size > SIZE_MAX - 2 * kAlignment) return nullptr;
-    void* raw = allocate_aligned(sizeof(BlockHeader) + round_up(size));
+// A block whose payload of size bytes starts kBlockAlignment bytes in, with
+// its word set to owner; null when size is absurd or memory is out.
+void* allocate_block(size_t size, Word owner) {
+    if (size > SIZE_MAX - 2 * kBlockAlignment) return nullptr;
+    auto* raw = static_cast<unsigned char*>(allocate_aligned(kBlockAlignment + size));
     if (raw == nullptr) return nullptr;
-    auto* header = static_cast<BlockHeader*>(raw);
-    header->pool = pool;
-    header->magic = kLiveMagic;
-    return header;
+    void* payload = raw + kBlockAlignment;
+    word_of(payload) = owner;
+    return payload;
 }
+
+void free_block(void* payload) { std::free(static_cast<unsigned char*>(payload) - kBlockAlignment); }
 
 } // namespace
 
 struct KplS_Pmo {
-    KplS_Pmo(const char* pool_name, size_t slot, int count)
-        : name(pool_name), slot_size(slot), block_count(count) {}
+    KplS_Pmo(const char* pool_name, size_t object, size_t slot, int count)
+        : name(pool_name), object_size(object), slot_size(slot), block_count(count) {}
 
     std::string name;
-    size_t slot_size;  // header + object, a multiple of the alignment
+    size_t object_size;
+    size_t slot_size;  // word + object, a multiple of kSlotAlignment
     int block_count;
-    BlockHeader* free_list = nullptr;  // threaded through each free slot's pool field
+    void* free_list = nullptr;  // payloads, threaded through their words
     int live = 0;
     std::vector<void*> chunks;  // kept only so the memory stays reachable
 
+    Word owner() const { return reinterpret_cast<Word>(this) | kLive; }
     void* alloc();
-    void release(BlockHeader* header);
+    void release(void* payload);
 };
 
 #ifdef KPL_POOLS_ALLOCATE_ONE_BY_ONE
 // Under AddressSanitizer each object is its own heap block, so a use after
 // kpl_mem_free and a never-released object are reported at the culprit.
 void* KplS_Pmo::alloc() {
-    BlockHeader* header = allocate_block(slot_size - sizeof(BlockHeader), this);
-    if (header == nullptr) return nullptr;
-    ++live;
-    return payload_of(header);
+    void* payload = allocate_block(object_size, owner());
+    if (payload != nullptr) ++live;
+    return payload;
 }
 
-void KplS_Pmo::release(BlockHeader* header) {
+void KplS_Pmo::release(void* payload) {
     --live;
-    std::free(header);
+    word_of(payload) = 0;
+    free_block(payload);
 }
 #else
 void* KplS_Pmo::alloc() {
@@ -101,25 +108,22 @@ void* KplS_Pmo::alloc() {
         // Thread the new slots so that they are handed out in address order.
         auto* bytes = static_cast<unsigned char*>(chunk);
         for (int i = block_count - 1; i >= 0; --i) {
-            auto* slot = reinterpret_cast<BlockHeader*>(bytes + slot_size * static_cast<size_t>(i));
-            slot->pool = reinterpret_cast<KplS_Pmo*>(free_list);
-            slot->magic = kFreeMagic;
-            free_list = slot;
+            void* payload = bytes + slot_size * static_cast<size_t>(i) + sizeof(Word);
+            word_of(payload) = reinterpret_cast<Word>(free_list);
+            free_list = payload;
         }
     }
-    BlockHeader* header = free_list;
-    free_list = reinterpret_cast<BlockHeader*>(header->pool);
-    header->pool = this;
-    header->magic = kLiveMagic;
+    void* payload = free_list;
+    free_list = reinterpret_cast<void*>(word_of(payload));
+    word_of(payload) = owner();
     ++live;
-    return payload_of(header);
+    return payload;
 }
 
-void KplS_Pmo::release(BlockHeader* header) {
+void KplS_Pmo::release(void* payload) {
     --live;
-    header->magic = kFreeMagic;
-    header->pool = reinterpret_cast<KplS_Pmo*>(free_list);
-    free_list = header;
+    word_of(payload) = reinterpret_cast<Word>(free_list);
+    free_list = payload;
 }
 #endif
 
@@ -137,38 +141,35 @@ std::vector<KplS_Pmo*>& pools() {
 
 extern "C" {
 
-void* kpl_mem_alloc(size_t size) {
-    BlockHeader* header = allocate_block(size, nullptr);
-    return header == nullptr ? nullptr : payload_of(header);
-}
+void* kpl_mem_alloc(size_t size) { return allocate_block(size, kLive); }
 
 void kpl_mem_free(void* block) {
     if (block == nullptr) return;
-    BlockHeader* header = header_of(block);
-    if (header->magic != kLiveMagic) {
+    const Word owner = word_of(block);
+    if ((owner & kLive) == 0) {
         // A pool object released twice would corrupt its free list; refuse it.
         std::fprintf(stderr, "kpl_mem_free: %p is not a live block (released twice?)\n", block);
         return;
     }
-    if (header->pool == nullptr) {
-        header->magic = 0;
-        std::free(header);
+    if (owner == kLive) {
+        word_of(block) = 0;
+        free_block(block);
         return;
     }
-    header->pool->release(header);
+    reinterpret_cast<KplS_Pmo*>(owner & ~kLive)->release(block);
 }
 
 KplT_Pmo_Handle kpl_pmo_define(const char* name, size_t object_size, int block_count) {
     if (name == nullptr || block_count < 1) return nullptr;
-    if (object_size > SIZE_MAX / 2 - 2 * kAlignment) return nullptr;
-    const size_t slot_size = sizeof(BlockHeader) + round_up(object_size);
+    if (object_size > SIZE_MAX / 2 - 2 * kBlockAlignment) return nullptr;
+    const size_t slot_size = sizeof(Word) + round_up(object_size, kSlotAlignment);
     if (slot_size > SIZE_MAX / static_cast<size_t>(block_count)) return nullptr;
     for (KplS_Pmo* pool : pools())
         if (pool->slot_size == slot_size && pool->block_count == block_count &&
             pool->name == name)
             return pool;
     try {
-        auto* pool = new KplS_Pmo(name, slot_size, block_count);
+        auto* pool = new KplS_Pmo(name, object_size, slot_size, block_count);
         try {
             pools().push_back(pool);
         } catch (const std::bad_alloc&) {
