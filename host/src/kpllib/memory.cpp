@@ -8,6 +8,7 @@
 // ones (tree nodes of three pointers), where a 16-byte header would double
 // their footprint. Plain blocks keep 16-byte alignment; pool objects get 8,
 // the alignment of every pointer, integer and double they hold.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +33,7 @@ using Word = uintptr_t;
 constexpr Word kLive = 1;
 constexpr size_t kBlockAlignment = 16; // plain blocks: what malloc gives
 constexpr size_t kSlotAlignment = sizeof(Word);
+constexpr size_t kChunkBytes = 64 * 1024; // where pool chunks stop growing
 
 Word& word_of(void* payload) { return static_cast<Word*>(payload)[-1]; }
 
@@ -71,6 +73,11 @@ struct KplS_Pmo {
     size_t object_size;
     size_t slot_size;  // word + object, a multiple of kSlotAlignment
     int block_count;
+    // Slots of the next chunk: the block count first, then doubling up to
+    // kChunkBytes, so a pool of one tree stays small while a pool of a
+    // million route records takes few, large chunks instead of a malloc per
+    // object.
+    size_t next_chunk = static_cast<size_t>(block_count);
     void* free_list = nullptr;  // payloads, threaded through their words
     int live = 0;
     std::vector<void*> chunks;  // kept only so the memory stays reachable
@@ -97,7 +104,8 @@ void KplS_Pmo::release(void* payload) {
 #else
 void* KplS_Pmo::alloc() {
     if (free_list == nullptr) {
-        void* chunk = allocate_aligned(slot_size * static_cast<size_t>(block_count));
+        const size_t count = next_chunk;
+        void* chunk = allocate_aligned(slot_size * count);
         if (chunk == nullptr) return nullptr;
         try {
             chunks.push_back(chunk);
@@ -105,10 +113,11 @@ void* KplS_Pmo::alloc() {
             std::free(chunk);
             return nullptr;
         }
+        next_chunk = std::max(next_chunk, std::min(count * 2, kChunkBytes / slot_size));
         // Thread the new slots so that they are handed out in address order.
         auto* bytes = static_cast<unsigned char*>(chunk);
-        for (int i = block_count - 1; i >= 0; --i) {
-            void* payload = bytes + slot_size * static_cast<size_t>(i) + sizeof(Word);
+        for (size_t i = count; i-- > 0;) {
+            void* payload = bytes + slot_size * i + sizeof(Word);
             word_of(payload) = reinterpret_cast<Word>(free_list);
             free_list = payload;
         }
