@@ -2,6 +2,7 @@
 // shifts with their accuracy, and heights above the geoid.
 #include <cstring>
 
+#include "angles.hpp"
 #include "dtcc.hpp"
 
 namespace {
@@ -13,7 +14,7 @@ using gxr::engine::Side;
 using namespace gxr::dtcc;
 namespace eng = gxr::engine;
 
-constexpr double kRadiansPerDegree = 0.017453292519943295;
+using gxr::kRadiansPerDegree;
 
 // Cuts a caller's text to the table's width.
 template <std::size_t N>

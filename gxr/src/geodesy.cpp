@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "angles.hpp"
 #include "gxr/gxr.h"
 
 namespace {
 
-constexpr double kDegToRad = 0.017453292519943295;
-constexpr double kRadToDeg = 57.29577951308232;
-constexpr double kPi = 3.14159265358979323846;
+using gxr::kPi;
+constexpr double kDegToRad = gxr::kRadiansPerDegree;
+constexpr double kRadToDeg = gxr::kDegreesPerRadian;
 
 // Nautical miles per degree of latitude, as the rhumb line counts them.
 constexpr double kMilesPerDegree = 60;

@@ -20,22 +20,22 @@ NbxBtNode::~NbxBtNode() {
     delete state;
 }
 
-NbxBtNode* NbxBtNode::left_insert(NbxBtState* data) {
-    QOV_FRAME("NbxBtNode::left_insert(data)");
+NbxBtNode* NbxBtNode::attach_child(NbxBtNode*& slot, NbxBtState* data) {
     NbxBtNode* child = new NbxBtNode;
     if (child == nullptr) return nullptr;
     child->state = data;
-    left = child;
+    slot = child;
     return child;
+}
+
+NbxBtNode* NbxBtNode::left_insert(NbxBtState* data) {
+    QOV_FRAME("NbxBtNode::left_insert(data)");
+    return attach_child(left, data);
 }
 
 NbxBtNode* NbxBtNode::right_insert(NbxBtState* data) {
     QOV_FRAME("NbxBtNode::right_insert(data)");
-    NbxBtNode* child = new NbxBtNode;
-    if (child == nullptr) return nullptr;
-    child->state = data;
-    right = child;
-    return child;
+    return attach_child(right, data);
 }
 
 void NbxBtNode::collect_recursive(QovT_Ll_Desc* state_lptr) {

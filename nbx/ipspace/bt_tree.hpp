@@ -53,6 +53,9 @@ public:
     NBX_POOLED
 
 private:
+    // A new child carrying data stored in slot; null when memory is out.
+    static NbxBtNode* attach_child(NbxBtNode*& slot, NbxBtState* data);
+
     NbxBtNode* left;
     NbxBtNode* right;
     NbxBtState* state;
