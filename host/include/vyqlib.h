@@ -1,6 +1,7 @@
-/* vyqlib: the host's dialog library — messages to the user (dialogs come
- * with the plug-ins that use them). Messages are recorded in the host's
- * event log (xeq_host.h) and shown on standard error. */
+/* vyqlib: the host's dialog library — dialogs loaded by name and messages
+ * to the user. Messages are recorded in the host's event log (xeq_host.h)
+ * and shown on standard error. The calls on a loaded dialog are xeqed's
+ * (xeqed_gui.h). */
 #ifndef VYQLIB_H
 #define VYQLIB_H
 
@@ -13,8 +14,14 @@ extern "C" {
 #define VYQ_OPTIONAL
 #endif
 
-typedef struct VyqS_Control* VyqT_Control;
-typedef struct VyqS_Dbox* XeqT_Dbox;
+/* Loads the dialog definition "<name>.json" (name such as "ra/find_node")
+ * from the dialog path: the directories of the host preference
+ * "dbox_dirs", in order, then the folder "dialogs" beside each loaded
+ * plug-in (host/DIALOG_FORMAT.md). The dialog is made visible with state_ptr
+ * as its state, then its default handler receives XEQC_DBOX_MSG_CREATE.
+ * Returns the dialog; null, with a warning naming the dialog or the file
+ * and control at fault, when no definition is found or it is malformed. */
+XeqT_Dbox Xeq_Dbox_Load(const char* name, void* state_ptr);
 
 /* Each shows up to three lines; null lines are left out. flags: 0. */
 void Xeq_Msg_Warning(int flags, const char* line1, const char* line2 VYQ_OPTIONAL,

@@ -49,6 +49,7 @@ void Xeq_Host_Events_Clear(void);
 void Xeq_Host_Event_Add(const char* line);
 /* 1: also show events on standard error (the default); 0: record only. */
 void Xeq_Host_Echo_Set(int on);
+int Xeq_Host_Echo_Get(void);
 /* The answer Xeq_Msg_Confirm gives (1 yes, the default; 0 no). */
 void Xeq_Host_Confirm_Answer_Set(int answer);
 int Xeq_Host_Confirm_Answer_Get(void);

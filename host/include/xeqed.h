@@ -94,6 +94,31 @@ XeqT_Obj_Type Xeq_Obj_Type_Get(XeqT_Obj_Handle obj);
 const char* Xeq_Obj_Hname_Get(XeqT_Obj_Handle obj, int flags);
 /* The model's object with that hierarchical name, or 0. */
 XeqT_Obj_Handle Xeq_Obj_From_Hname_Get(XeqT_Model_Handle model, const char* hname);
+/* The model's top object ("top", a subnet that every object lies in); it is
+ * not listed among the model's objects nor saved. 0 for a bad model. */
+XeqT_Obj_Handle Xeq_Topo_Top_Get(XeqT_Model_Handle model);
+/* Places obj directly under parent: its hierarchical name becomes the
+ * parent's name, ".", and its "name" attribute (its last level when it has
+ * none). Returns 1; 0 for invalid handles, a parent of another model, or
+ * when another object already has that name. */
+int Xeq_Obj_Install(XeqT_Obj_Handle obj, XeqT_Obj_Handle parent);
+
+/* ---- the editor's view of objects ----------------------------------------------
+ * Kept per object and model for the user interface, never saved. */
+/* The user-interface status of an object: 0 as loaded; 1 an object a
+ * plug-in made that the user sees in the model; 6 a drawn path the user
+ * sees highlighted. Other values are kept as given. Returns 1, or 0. */
+int Xeq_Obj_UI_Status_Set(XeqT_Obj_Handle obj, int status);
+int Xeq_Obj_UI_Status_Get(XeqT_Obj_Handle obj);
+/* Selects (1) or deselects (0) an object. Returns 1, or 0. */
+int Xeq_Obj_Selected_Status_Set(XeqT_Obj_Handle obj, int selected);
+/* Appends the model's selected objects, in model order, to list; returns
+ * the count appended. */
+int Xeq_Model_Selected_List_Get(XeqT_Model_Handle model, XeqT_Obj_List list);
+/* Makes obj the object the model's view is zoomed to. Returns 1, or 0. */
+int Xeq_Obj_Zoom_To(XeqT_Obj_Handle obj);
+/* The object the model's view is zoomed to, or 0. */
+XeqT_Obj_Handle Xeq_Model_Zoom_Target_Get(XeqT_Model_Handle model);
 
 /* ---- attributes ------------------------------------------------------------ */
 typedef enum XeqT_Value_Kind {
@@ -234,7 +259,11 @@ int Rule_Nt_Interface_Attr_Get_As_String(const RuleT_Nt_Interface* intf, const c
 
 #ifdef __cplusplus
 } /* extern "C" */
+#endif
 
+#include "xeqed_gui.h"
+
+#ifdef __cplusplus
 /* Typed, bounded overloads under the interface's own names: a char array
  * passes its size, numbers and handles pass their kind. */
 inline int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, int* out) {

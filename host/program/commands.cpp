@@ -1,6 +1,9 @@
 #include "commands.hpp"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -8,6 +11,7 @@
 
 #include "ipspace/gip_entry.hpp"
 #include "plugin_loader.hpp"
+#include "session.hpp"
 #include "reach/ra_bt_tree.hpp"
 #include "routing/ra_net_data.hpp"
 #include "routing/ra_xml_parser.hpp"
@@ -339,6 +343,25 @@ int run_reach(const Args& args) {
     std::printf("%d router%s reach%s %s (%s)\n", count, count == 1 ? "" : "s", count == 1 ? "es" : "",
                 prefix_text(network).c_str(), aggregate ? "longest match per router" : "exact prefix");
     return count > 0 ? 0 : 1;
+}
+
+} // namespace xeqhost
+
+namespace xeqhost {
+
+int run_ui(const Args& args) {
+    Session::Options options;
+    options.model = args.required("model");
+    if (auto it = args.all.find("plugin"); it != args.all.end()) options.plugins = it->second;
+    const std::string script = args.optional("script");
+    std::ifstream file;
+    if (!script.empty()) {
+        file.open(script);
+        if (!file) throw HostError("cannot read the script '" + script + "'");
+    }
+    Session session(options);
+    const bool interactive = script.empty() && isatty(STDIN_FILENO) == 1;
+    return session.run(script.empty() ? std::cin : file, std::cout, interactive);
 }
 
 } // namespace xeqhost

@@ -9,7 +9,8 @@ namespace xeqhost {
 
 // Parsed "--name value" options and the remaining words.
 struct Args {
-    std::map<std::string, std::string> options;
+    std::map<std::string, std::string> options;          // the last value of each
+    std::map<std::string, std::vector<std::string>> all; // every value, in order
     std::vector<std::string> words;
 
     // Throws HostError when a required option is missing.
@@ -24,5 +25,7 @@ int run_call(const Args& args);
 // Exit status 0 when entries were found, 1 when none.
 int run_ipspace(const Args& args);
 int run_reach(const Args& args);
+// The interactive or scripted session; 1 when a command of a script failed.
+int run_ui(const Args& args);
 
 } // namespace xeqhost

@@ -29,6 +29,10 @@ const char* const kUsage =
     "      (aggregate, the default) or the exact prefix; from MODEL's routing export\n"
     "      file \"<name>.atv.xml\" in the model directories or beside MODEL, or FILE\n"
     "      (exit status 1 when no router does)\n"
+    "  ui --model MODEL.json --plugin SO [--plugin SO...] [--script FILE]\n"
+    "      a session with the model and the plug-ins: the host menu, dialogs,\n"
+    "      prompts and choosers, driven by commands from FILE, from standard\n"
+    "      input, or typed at a prompt on a terminal (help lists them)\n"
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
     "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
@@ -39,6 +43,7 @@ xeqhost::Args parse(int argc, char** argv, int first) {
         if (std::strncmp(argv[i], "--", 2) == 0) {
             if (i + 1 >= argc) throw xeqhost::HostError(std::string("option ") + argv[i] + " needs a value");
             args.options[argv[i] + 2] = argv[i + 1];
+            args.all[argv[i] + 2].emplace_back(argv[i + 1]);
             ++i;
         } else {
             args.words.emplace_back(argv[i]);
@@ -54,6 +59,7 @@ int dispatch(const std::string& command, const xeqhost::Args& args) {
     if (command == "call") return xeqhost::run_call(args);
     if (command == "ipspace") return xeqhost::run_ipspace(args);
     if (command == "reach") return xeqhost::run_reach(args);
+    if (command == "ui") return xeqhost::run_ui(args);
     throw xeqhost::HostError("unknown command '" + command + "'");
 }
 

@@ -16,9 +16,13 @@ Plugin::Plugin(const std::string& path) : path_(path) {
 
 Plugin::~Plugin() { dlclose(handle_); }
 
-void* Plugin::export_named(const std::string& name) const {
+void* Plugin::find(const std::string& name) const {
     dlerror();
-    void* address = dlsym(handle_, name.c_str());
+    return dlsym(handle_, name.c_str());
+}
+
+void* Plugin::export_named(const std::string& name) const {
+    void* address = find(name);
     if (!address) throw HostError("plug-in '" + path_ + "' has no export '" + name + "'");
     return address;
 }

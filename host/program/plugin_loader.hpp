@@ -20,6 +20,8 @@ public:
 
     // The export's address; throws HostError when the plug-in lacks it.
     void* export_named(const std::string& name) const;
+    // The export's address, or null when the plug-in lacks it.
+    void* find(const std::string& name) const;
 
     template <typename Fn>
     Fn function(const std::string& name) const {

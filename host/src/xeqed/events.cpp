@@ -52,6 +52,7 @@ const char* Xeq_Host_Event_Get(int index) {
 
 void Xeq_Host_Events_Clear(void) { log().lines.clear(); }
 void Xeq_Host_Echo_Set(int on) { log().echo = on != 0; }
+int Xeq_Host_Echo_Get(void) { return log().echo ? 1 : 0; }
 void Xeq_Host_Confirm_Answer_Set(int answer) { log().confirm_answer = answer ? 1 : 0; }
 int Xeq_Host_Confirm_Answer_Get(void) { return log().confirm_answer; }
 

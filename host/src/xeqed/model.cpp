@@ -93,6 +93,8 @@ Attr& Obj::add(Attr attr) {
 
 Model::Model(std::string model_name) : name(std::move(model_name)) {
     live_models().insert(this);
+    top = std::make_unique<Obj>(XEQC_OBJ_SUBNET, this, "top");
+    by_hname[top->hname] = top.get();
 }
 
 Model::~Model() {

@@ -56,6 +56,10 @@ struct Obj {
     std::string hname;
     std::vector<Attr> attrs;
 
+    // The editor's view of the object; never saved.
+    int ui_status = 0;
+    bool selected = false;
+
     // Compound attributes only.
     std::vector<std::unique_ptr<Obj>> rows;
     std::unique_ptr<Obj> row_template; // defaults for rows added by ".count"
@@ -76,6 +80,8 @@ struct Model {
     std::unordered_map<int, std::vector<Obj*>> by_type;
     std::unordered_map<int, void*> client_states;
     int created = 0; // objects made by Xeq_Obj_Create, for default names
+    std::unique_ptr<Obj> top;  // "top": the subnet every object lies in; not in objects
+    XeqT_Obj_Handle zoom = 0;  // the object the view is zoomed to
 
     Obj& add_object(XeqT_Obj_Type type, std::string hname);
     void rename(Obj& obj, const std::string& hname);
