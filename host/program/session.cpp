@@ -148,6 +148,7 @@ public:
         }
         xeq::ui::set_event_loop(nullptr);
         report_waiting_windows();
+        xeq::ui::close_all(); // the user leaves: every window closes, as its close box would
         print_events();
         return failed_ ? 1 : 0;
     }
@@ -435,7 +436,7 @@ Session::Session(const Options& options) : plugins_(std::make_unique<PluginSet>(
 }
 
 Session::~Session() {
-    xeq::ui::close_all();
+    xeq::ui::close_all(); // when run() never ran
     Xeq_Host_Model_Close(model_);
     plugins_.reset();
 }
