@@ -11,6 +11,7 @@
 
 #include "ipspace/gip_entry.hpp"
 #include "plugin_loader.hpp"
+#include "model_directories.hpp"
 #include "session.hpp"
 #include "reach/ra_bt_tree.hpp"
 #include "routing/ra_net_data.hpp"
@@ -116,37 +117,6 @@ void print_entries(const QovT_Ll_Desc* entries) {
     }
 }
 
-// The model directories ("mod_dirs") with one more directory at their end
-// for the length of a command; the preference is put back as it was.
-class ExtraModelDirectory {
-public:
-    explicit ExtraModelDirectory(const std::string& directory) {
-        kpl_list_init(&saved_);
-        kpl_env_attr_value_get(1, "mod_dirs", &saved_);
-        QovT_Ll_Desc values;
-        kpl_list_init(&values);
-        for (int i = 0; i < kpl_list_size(&saved_); ++i)
-            kpl_list_insert(&values, kpl_list_access(&saved_, i), KPLC_LISTPOS_TAIL);
-        kpl_list_insert(&values, const_cast<char*>(directory.c_str()), KPLC_LISTPOS_TAIL);
-        kpl_env_attr_value_set("mod_dirs", &values);
-        kpl_list_free(&values);
-    }
-    ~ExtraModelDirectory() {
-        kpl_env_attr_value_set("mod_dirs", &saved_); // no values: the name goes away again
-        while (kpl_list_size(&saved_) > 0) kpl_mem_free(kpl_list_remove(&saved_, KPLC_LISTPOS_HEAD));
-        kpl_list_free(&saved_);
-    }
-    ExtraModelDirectory(const ExtraModelDirectory&) = delete;
-    ExtraModelDirectory& operator=(const ExtraModelDirectory&) = delete;
-
-private:
-    QovT_Ll_Desc saved_;
-};
-
-std::string directory_of(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string prefix_text(KplT_IP_Address address) {
     char value[KPLC_IP_ADDRESS_TEXT_SIZE];
@@ -314,7 +284,7 @@ int run_reach(const Args& args) {
         if (!NbxFileUtil::exists(routes.c_str())) throw HostError("cannot read '" + routes + "'");
         tree.reset(ra_parse_xml_file(routes.c_str()));
     } else {
-        const ExtraModelDirectory beside_model(directory_of(model_path));
+        const ModelDirectoryInUse beside_model(directory_of(model_path));
         tree.reset(ra_parse_xml());
     }
     if (!tree) {

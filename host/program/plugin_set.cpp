@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model_directories.hpp"
 #include "xeq_ui.hpp"
 
 namespace xeqhost {
@@ -16,11 +17,6 @@ struct Definition {
     std::string init;
     std::vector<xeq::ui::MenuItem> menu;
 };
-
-std::string folder_of(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // "<folder>/<name>.xeq.json" for "<folder>/<name>.i0.xeq.so"; other file
 // names have no definition.
@@ -88,7 +84,7 @@ void PluginSet::load(const std::string& path) {
         loaded.export_named(item.action); // a menu item that cannot run is refused now
         xeq::ui::add_menu_item(item);
     }
-    xeq::ui::add_plugin_folder(folder_of(path));
+    xeq::ui::add_plugin_folder(directory_of(path));
     if (!definition.init.empty()) loaded.function<void (*)()>(definition.init)();
 }
 

@@ -9,6 +9,7 @@
 
 #include <editline/readline.h>
 
+#include "model_directories.hpp"
 #include "plugin_set.hpp"
 #include "xeq_host.h"
 #include "xeq_ui.hpp"
@@ -74,11 +75,14 @@ void print_table(const xeq::ui::TableView& t, std::ostream& out) {
     widen(t.header);
     for (const auto& row : t.rows) widen(row);
     auto line = [&](const char* mark, const std::vector<std::string>& cells, const std::string& note) {
-        out << "    " << mark << " ";
+        std::ostringstream text;
+        text << "    " << mark << " ";
         for (size_t c = 0; c < widths.size(); ++c)
-            out << (c ? " | " : "") << std::left << std::setw(static_cast<int>(widths[c]))
-                << (c < cells.size() ? cells[c] : "");
-        out << note << "\n";
+            text << (c ? " | " : "") << std::left << std::setw(static_cast<int>(widths[c]))
+                 << (c < cells.size() ? cells[c] : "");
+        std::string row = text.str();
+        row.erase(row.find_last_not_of(' ') + 1);
+        out << row << note << "\n";
     };
     line(" ", t.header, "");
     for (size_t r = 0; r < t.rows.size(); ++r) {
@@ -188,6 +192,7 @@ private:
     }
 
     void execute(const std::string& line) {
+        print_events(); // what came before this act (a prompt that opened), not after it
         const auto words = split_words(line);
         if (!words) return fail("unclosed quote in: " + line);
         if (words->empty() || (*words)[0][0] == '#') return;
@@ -195,7 +200,6 @@ private:
         for (const Command& c : commands())
             if ((*words)[0] == c.name) {
                 if (words->size() - 1 < c.min_words) return fail(std::string("usage: ") + c.usage);
-                print_events(); // what came before this act, apart from its own
                 const std::string error = c.run(*this, *words);
                 if (!error.empty()) fail(error);
                 return;
@@ -432,12 +436,14 @@ Session::Session(const Options& options) : plugins_(std::make_unique<PluginSet>(
     char error[1024] = "";
     model_ = Xeq_Host_Model_Load(options.model.c_str(), error, sizeof error);
     if (!model_) throw HostError(error);
+    model_directory_ = std::make_unique<ModelDirectoryInUse>(directory_of(options.model));
     Xeq_Host_Model_Current_Set(model_);
 }
 
 Session::~Session() {
     xeq::ui::close_all(); // when run() never ran
     Xeq_Host_Model_Close(model_);
+    model_directory_.reset();
     plugins_.reset();
 }
 

@@ -14,6 +14,7 @@
 namespace xeqhost {
 
 class PluginSet;
+class ModelDirectoryInUse;
 
 class Session {
 public:
@@ -23,7 +24,8 @@ public:
     };
 
     // Loads the plug-ins (calling each one's initialiser) and opens the
-    // model, made current. Throws HostError when either fails.
+    // model, made current, its directory one of the model directories.
+    // Throws HostError when either fails.
     explicit Session(const Options& options);
     // Closes every dialog, then the model, then unloads the plug-ins.
     ~Session();
@@ -41,6 +43,7 @@ public:
 private:
     class Loop;
     std::unique_ptr<PluginSet> plugins_;
+    std::unique_ptr<ModelDirectoryInUse> model_directory_;
     XeqT_Model_Handle model_ = nullptr;
 };
 
