@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The demo: the bundled campus model, saved by release 7.0, carried into the
 # current BGP layout by the sarv converters, run through the stand-in host;
-# then look-ups in the IP space of the campus model with routers and hosts.
+# then look-ups in the IP space of the campus model with routers and hosts,
+# and the reachability analysis window driven through `xeqhost ui`.
 # Usage: examples/demo.sh BUILD_DIR
 set -euo pipefail
-build=${1:-build}
+build=$(cd "${1:-build}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 host="$build/bin/xeqhost"
 sarv="$build/plugins/sarv.i0.xeq.so"
@@ -24,6 +25,13 @@ nbx="$build/plugins/nbx.i0.xeq.so"
 echo "== network IP space (nbx): who owns 172.16.1.1, and what lies in 10.1.0.0/16"
 "$host" ipspace --plugin "$nbx" --model "$here/campus/campus.json" --address 172.16.1.1
 "$host" ipspace --plugin "$nbx" --model "$here/campus/campus.json" --network 10.1.0.0/16
+echo "== the reachability analysis window (xeqhost ui, script examples/campus/analysis.ui)"
+cp "$here/campus/campus.json" "$here/campus/campus.atv.xml" "$out/"
+(cd "$out" && "$host" ui --model campus.json --plugin "$nbx" --script "$here/campus/analysis.ui")
+echo "== the IP report as exported to report.csv"
+cat "$out/report.csv"
+echo "== the saved model opened again: the window shows the preferences it kept"
+(cd "$out" && "$host" ui --model campus.json --plugin "$nbx" --script "$here/campus/reopen.ui")
 echo "== reachability (nbx): which routers reach 10.1.1.0/24, read from campus.atv.xml"
 "$host" reach --model "$here/campus/campus.json" --network 10.1.1.0/24
 

@@ -106,6 +106,8 @@ std::string type_text(XeqT_Dbox dbox, std::string_view control, std::string_view
 std::string set_toggle(XeqT_Dbox dbox, std::string_view control, bool on);
 std::string pick_entry(XeqT_Dbox dbox, std::string_view control, std::string_view entry);
 std::string press(XeqT_Dbox dbox, std::string_view control);
+// Drags the window to x, y on the screen.
+std::string move(XeqT_Dbox dbox, int x, int y);
 // The window's close box: Xeq_Dbox_Destroy. A prompt closed this way is
 // answered with its last button; a chooser is cancelled.
 std::string close(XeqT_Dbox dbox);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <iomanip>
 #include <sstream>
@@ -48,6 +49,14 @@ std::optional<Words> split_words(const std::string& line) {
     if (quoted) return std::nullopt;
     if (in_word) words.push_back(word);
     return words;
+}
+
+bool whole_number(const std::string& text, int* out) {
+    char* end = nullptr;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || n < -100000 || n > 100000) return false;
+    *out = static_cast<int>(n);
+    return true;
 }
 
 std::string joined(const Words& words, size_t from) {
@@ -407,6 +416,13 @@ const std::vector<Session::Loop::Command>& Session::Loop::commands() {
              return on_dialog(w[1], [&](XeqT_Dbox d) { return xeq::ui::press(d, w[2]); });
          },
          2},
+        {"move", "move DIALOG X Y", "drag a window to X, Y on the screen",
+         [](L&, const Words& w) {
+             int x = 0, y = 0;
+             if (!whole_number(w[2], &x) || !whole_number(w[3], &y)) return std::string("X and Y are whole numbers");
+             return on_dialog(w[1], [&](XeqT_Dbox d) { return xeq::ui::move(d, x, y); });
+         },
+         3},
         {"close", "close DIALOG", "close a window with its close box",
          [](L&, const Words& w) { return on_dialog(w[1], [](XeqT_Dbox d) { return xeq::ui::close(d); }); },
          1},

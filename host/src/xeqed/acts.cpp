@@ -211,6 +211,16 @@ std::string press(XeqT_Dbox dbox, std::string_view control) {
     return run_action(*w, *c, XEQC_DBOX_MSG_PRESS, 0);
 }
 
+std::string move(XeqT_Dbox dbox, int x, int y) {
+    Window* w = window_of(dbox);
+    if (!w) return "that window is no longer open";
+    std::string error;
+    if (!reachable(dbox, w->kind, &error)) return error;
+    w->bounds.x = x;
+    w->bounds.y = y;
+    return {};
+}
+
 std::string close(XeqT_Dbox dbox) {
     Window* w = window_of(dbox);
     if (!w) return "that window is no longer open";
