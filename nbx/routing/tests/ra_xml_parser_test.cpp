@@ -4,6 +4,7 @@
 #include <string>
 
 #include "describe.hpp"
+#include "model_directories.hpp"
 #include "model_fixture.hpp"
 #include "reach/ra_bt_tree.hpp"
 #include "routing/ra_xml_parser.hpp"
@@ -174,29 +175,6 @@ TEST(RaXmlParser, RoundTripsWhatTheWriterWrites) {
     EXPECT_EQ(read.text(), describe(data));
     EXPECT_EQ(records_in(*read.tree), entries);
 }
-
-} // namespace
-
-namespace {
-
-// Points the model directories ("mod_dirs") at the given directories for
-// the length of a test.
-class ModelDirectories {
-public:
-    explicit ModelDirectories(std::vector<std::string> directories) { set(directories); }
-    ~ModelDirectories() { set({}); }
-    ModelDirectories(const ModelDirectories&) = delete;
-    ModelDirectories& operator=(const ModelDirectories&) = delete;
-
-private:
-    static void set(const std::vector<std::string>& directories) {
-        QovT_Ll_Desc values;
-        kpl_list_init(&values);
-        for (const std::string& d : directories) kpl_list_insert(&values, const_cast<char*>(d.c_str()), -1);
-        kpl_env_attr_value_set("mod_dirs", &values);
-        kpl_list_free(&values);
-    }
-};
 
 TEST(RaParseXml, FindsTheCurrentModelsExportFileInTheModelDirectories) {
     ModelFixture model(R"({"format": "xeq-model", "version": 1, "name": "campus", "objects": []})");
