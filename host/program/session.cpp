@@ -169,6 +169,7 @@ public:
     // Reads and carries out one command; false when the input has ended.
     bool next_act() {
         std::string line;
+        print_events(); // what the last act opened (a prompt that now waits)
         if (quit_ || !read_line(line)) return false;
         execute(line);
         print_events();
@@ -201,7 +202,6 @@ private:
     }
 
     void execute(const std::string& line) {
-        print_events(); // what came before this act (a prompt that opened), not after it
         const auto words = split_words(line);
         if (!words) return fail("unclosed quote in: " + line);
         if (words->empty() || (*words)[0][0] == '#') return;
