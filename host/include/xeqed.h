@@ -40,6 +40,11 @@ typedef int XeqT_Obj_Type;
 #define XEQC_OBJ_DEMAND 20
 #define XEQC_OBJ_COMPOUND_ATTR 29 /* a compound attribute; its children are rows */
 #define XEQC_OBJ_ATTR_ROW 30
+/* Classes of objects, for Xeq_Topo_Object_Count_Get/Xeq_Topo_Object_Get
+ * only: every node whatever its model, every subnet. No object has them as
+ * its type. */
+#define XEQC_OBJC_NODES 4
+#define XEQC_OBJC_SUBNETS 2
 
 /* Buffer sizes of the untyped text forms below (terminator included). */
 #define XEQC_ATTR_TEXT_SIZE 512
@@ -180,6 +185,7 @@ int Xeq_Obj_Attr_Set_From_Obj_Attr(XeqT_Obj_Handle target, const char* target_pa
  * be overrun from C++. */
 int Xeq_Model_Name_Get(XeqT_Model_Handle model, char* buffer);           /* XEQC_MODEL_NAME_SIZE */
 int Xeq_Obj_Attr_Symbol_Get(XeqT_Obj_Handle obj, const char* path, char* buffer); /* XEQC_SYMBOL_SIZE */
+int Rule_Nt_Obj_Hierarchical_Name_Get(XeqT_Obj_Handle obj, char* buffer); /* XEQC_MODEL_NAME_SIZE */
 /* Text form of any scalar attribute. */
 int Xeq_Obj_Attr_Get_As_String(XeqT_Obj_Handle obj, const char* path, char* buffer); /* XEQC_ATTR_TEXT_SIZE */
 #endif
@@ -193,12 +199,55 @@ int Xeq_Obj_List_Size(XeqT_Obj_List list);
 /* The object at index, or 0. */
 XeqT_Obj_Handle Xeq_Obj_List_Object_Get(XeqT_Obj_List list, int index);
 
-/* Objects of a type in the model, in model order. */
+/* Objects of a type (or class) in the model, in model order. */
 int Xeq_Topo_Object_Count_Get(XeqT_Model_Handle model, XeqT_Obj_Type type);
 XeqT_Obj_Handle Xeq_Topo_Object_Get(XeqT_Model_Handle model, XeqT_Obj_Type type, int index);
 /* Appends the children of obj of type to list: the rows (type 30) of a
  * compound attribute; the objects of a subnet. Returns the count appended. */
 int Xeq_Topo_Child_List_Get(XeqT_Obj_Handle obj, XeqT_Obj_Type type, XeqT_Obj_List list);
+
+/* ---- links, ports and paths ------------------------------------------------------
+ * A link joins two nodes through one port each: the port of one interface
+ * of the node (host/MODEL_FORMAT.md). */
+typedef struct RuleS_Nt_Port RuleT_Nt_Port;
+typedef struct RuleS_Nt_Interface RuleT_Nt_Interface;
+
+/* Non-zero when both handles designate the same live object. */
+int Xeq_Obj_Equal(XeqT_Obj_Handle a, XeqT_Obj_Handle b);
+/* How a and b are connected, by kind: XEQC_TOPO_CONNECT_LINKS counts the
+ * links joining them (either way round). 0 for any other kind or invalid
+ * handles. */
+#define XEQC_TOPO_CONNECT_LINKS 4
+int Xeq_Topo_Connect_Count_Get(XeqT_Obj_Handle a, XeqT_Obj_Handle b, int kind);
+/* The interface's port, owned by the interface entry (valid while it is);
+ * null for a null entry. */
+const RuleT_Nt_Port* Rule_Nt_Interface_Port_Get(const RuleT_Nt_Interface* intf);
+/* A copy of port in a host block (kpl_mem_free releases it); null for null. */
+RuleT_Nt_Port* Rule_Nt_Port_Copy(const RuleT_Nt_Port* port);
+/* The link the port receives on (the link one of whose ends is the port),
+ * or 0 when it carries none. */
+XeqT_Obj_Handle Rule_Nt_Port_Receive_Link_Get(const RuleT_Nt_Port* port);
+/* The object's hierarchical name into buffer (size bytes, cut to fit).
+ * Returns 1, or 0 for an invalid handle (buffer emptied). The short form
+ * (C only) assumes XEQC_MODEL_NAME_SIZE. */
+int Rule_Nt_Obj_Hierarchical_Name_Get_N(XeqT_Obj_Handle obj, char* buffer, size_t size);
+
+/* Connects a path object (type 18) through the objects of list, in order:
+ * nodes, with at most one link between two of them, and that link joining
+ * them; at least two nodes. Returns 1; 0, leaving the path as it was, when
+ * the list does not make such a route. */
+int Xeq_Obj_Path_Install_Connect(XeqT_Obj_Handle path, XeqT_Obj_List list);
+/* The objects a path runs through, appended to list; the count appended. */
+int Xeq_Obj_Path_Route_Get(XeqT_Obj_Handle path, XeqT_Obj_List list);
+/* Destroys a model object (node, subnet, link, path, demand); destroying a
+ * node destroys the links ending on it. Its handle stops resolving. */
+void Xeq_Obj_Destroy(XeqT_Obj_Handle obj);
+/* Drawing of the model holds still between lock and unlock (calls nest),
+ * so that many changes show as one. */
+void Xeq_Model_Draw_Lock(XeqT_Model_Handle model);
+void Xeq_Model_Draw_Unlock(XeqT_Model_Handle model);
+/* Non-zero while the model's drawing is locked. */
+int Xeq_Model_Draw_Locked(XeqT_Model_Handle model);
 
 /* ---- overlay icons ------------------------------------------------------------
  * A small icon the editor draws over an object (a node marked by an
@@ -229,6 +278,10 @@ typedef struct RuleS_Nt_Interface RuleT_Nt_Interface;
 #define RULEC_NT_INTF_PHYSICAL 0x001
 #define RULEC_NT_INTF_LOOPBACK 0x002
 #define RULEC_NT_INTF_ADDRESSED 0x020 /* only interfaces whose address parses */
+/* The entries' addresses carry the host mask 255.255.255.255 instead of
+ * the subnet mask: what an interface is asked for when it is compared with
+ * a single address, such as a next hop (flags 257 = physical, host mask). */
+#define RULEC_NT_INTF_HOST_ADDRESS 0x100
 
 /* Appends one entry (a RuleT_Nt_Interface*) per selected interface of node
  * to list: physical interfaces first, then loopbacks, each in row order.
@@ -295,6 +348,15 @@ inline int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, const char* v
 template <size_t N>
 inline int Xeq_Obj_Attr_Symbol_Get(XeqT_Obj_Handle obj, const char* path, char (&out)[N]) {
     return Xeq_Obj_Attr_Symbol_Get_N(obj, path, out, N);
+}
+template <size_t N>
+inline int Rule_Nt_Obj_Hierarchical_Name_Get(XeqT_Obj_Handle obj, char (&out)[N]) {
+    return Rule_Nt_Obj_Hierarchical_Name_Get_N(obj, out, N);
+}
+/* A colour (xeqed_gui.h) is kept as an integer attribute. */
+inline int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, XeqT_Color value) {
+    const int stored = static_cast<int>(value & 0xFFFFFFu);
+    return Xeq_Obj_Attr_Value_Set(obj, path, XEQC_VALUE_INT, &stored);
 }
 template <size_t N>
 inline int Xeq_Model_Name_Get(XeqT_Model_Handle model, char (&out)[N]) {

@@ -118,7 +118,8 @@ bool set_count(Target& t, const Scalar& v) {
 }
 
 // A top-level object's "name" attribute is the last level of its
-// hierarchical name; keep the two in step.
+// hierarchical name; keep the two in step while the new name is free (two
+// objects may share a name, as drawn paths do, but not a hierarchical name).
 void follow_rename(Obj& container, const Attr& attr) {
     if (attr.name != "name" || attr.kind() != Kind::Text || container.type == XEQC_OBJ_ATTR_ROW ||
         container.type == XEQC_OBJ_COMPOUND_ATTR || attr.value.text.empty() ||

@@ -5,12 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "links.hpp"
 #include "model.hpp"
-
-struct RuleS_Nt_Interface {
-    XeqT_Obj_Handle node;
-    XeqT_Obj_Handle row;
-};
 
 namespace xeq {
 namespace {
@@ -54,6 +50,8 @@ int append_rows(Obj& node, const char* table, int flags, QovT_Ll_Desc* list) {
         if (!entry) break;
         entry->node = node.handle;
         entry->row = row->handle;
+        entry->host_address = (flags & RULEC_NT_INTF_HOST_ADDRESS) != 0;
+        entry->port = {node.handle, row->handle};
         if (!kpl_list_insert(list, entry, KPLC_LISTPOS_TAIL)) {
             kpl_mem_free(entry);
             break;
@@ -90,7 +88,8 @@ int Rule_Nt_Device_Interface_List_Generate(XeqT_Obj_Handle node_handle, int flag
 KplT_IP_Address Rule_Nt_Interface_IP_Address_Get(const RuleT_Nt_Interface* intf) {
     const Obj* row = intf ? resolve(intf->row) : nullptr;
     const auto ip = row ? row_address(*row) : std::nullopt;
-    return ip ? *ip : KplT_IP_Address{0, 0};
+    if (!ip) return KplT_IP_Address{0, 0};
+    return intf->host_address ? kpl_ip_address_mask_set(*ip, 0xFFFFFFFFu) : *ip;
 }
 
 int Rule_Nt_Interface_Attr_Value_Get(const RuleT_Nt_Interface* intf, const char* path,

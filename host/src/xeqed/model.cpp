@@ -110,11 +110,31 @@ Obj& Model::add_object(XeqT_Obj_Type type, std::string hname) {
     return obj;
 }
 
-void Model::rename(Obj& obj, const std::string& hname) {
+bool Model::rename(Obj& obj, const std::string& hname) {
+    auto taken = by_hname.find(hname);
+    if (taken != by_hname.end()) return taken->second == &obj;
     auto it = by_hname.find(obj.hname);
     if (it != by_hname.end() && it->second == &obj) by_hname.erase(it);
     obj.hname = hname;
     by_hname[hname] = &obj;
+    return true;
+}
+
+void Model::destroy_object(Obj& obj) {
+    if (obj.type == XEQC_OBJ_NODE) {
+        std::vector<Obj*> attached;
+        for (Obj* link : by_type[XEQC_OBJ_LINK])
+            for (const Obj::LinkEnd& end : link->ends)
+                if (end.node == obj.handle) attached.push_back(link);
+        for (Obj* link : attached) destroy_object(*link);
+    }
+    auto named = by_hname.find(obj.hname);
+    if (named != by_hname.end() && named->second == &obj) by_hname.erase(named);
+    auto& same_type = by_type[obj.type];
+    same_type.erase(std::find(same_type.begin(), same_type.end(), &obj));
+    if (zoom == obj.handle) zoom = 0;
+    auto owned = std::find_if(objects.begin(), objects.end(), [&](const auto& o) { return o.get() == &obj; });
+    objects.erase(owned); // the object goes last: obj is gone after this
 }
 
 Obj* resolve(XeqT_Obj_Handle handle) { return handles().find(handle); }

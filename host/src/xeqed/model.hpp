@@ -60,6 +60,17 @@ struct Obj {
     int ui_status = 0;
     bool selected = false;
 
+    // Nodes and subnets: the place in the model's drawing, when given.
+    std::optional<std::pair<int, int>> position;
+    // Links: the two ends, each a node and the name of its interface.
+    struct LinkEnd {
+        XeqT_Obj_Handle node = 0;
+        std::string interface;
+    };
+    std::vector<LinkEnd> ends;
+    // Paths: the objects the path runs through, in order (nodes and links).
+    std::vector<XeqT_Obj_Handle> route;
+
     // Compound attributes only.
     std::vector<std::unique_ptr<Obj>> rows;
     std::unique_ptr<Obj> row_template; // defaults for rows added by ".count"
@@ -84,7 +95,11 @@ struct Model {
     XeqT_Obj_Handle zoom = 0;  // the object the view is zoomed to
 
     Obj& add_object(XeqT_Obj_Type type, std::string hname);
-    void rename(Obj& obj, const std::string& hname);
+    // False, changing nothing, when another object has that name.
+    bool rename(Obj& obj, const std::string& hname);
+    // Destroys a model object, and with a node the links that end on it.
+    void destroy_object(Obj& obj);
+    int draw_locks = 0; // Xeq_Model_Draw_Lock calls not yet unlocked
 };
 
 // ---- handles ------------------------------------------------------------

@@ -1,5 +1,6 @@
 // Model files: JSON, loaded and saved whole (format in host/MODEL_FORMAT.md).
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <limits>
@@ -170,6 +171,52 @@ XeqT_Obj_Type type_named(const Json& j, const Place& place) {
     place.fail("unknown object type " + j.dump());
 }
 
+// "position" of nodes and subnets, "ends" of links, "route" of paths.
+void read_placement(const Json& j, Obj& obj, const Place& place) {
+    const bool placeable = obj.type == XEQC_OBJ_NODE || obj.type == XEQC_OBJ_SUBNET;
+    if (j.contains("position")) {
+        const Json& p = j["position"];
+        if (!placeable) place.fail("only nodes and subnets take a \"position\"");
+        if (!p.is_array() || p.size() != 2 || !p[0].is_number_integer() || !p[1].is_number_integer() ||
+            std::abs(p[0].get<int64_t>()) > 1000000 || std::abs(p[1].get<int64_t>()) > 1000000)
+            place.fail("\"position\" must be [x, y], whole numbers");
+        obj.position = {p[0].get<int>(), p[1].get<int>()};
+    }
+    if (j.contains("ends") != (obj.type == XEQC_OBJ_LINK))
+        place.fail(obj.type == XEQC_OBJ_LINK ? "a link needs its \"ends\"" : "only links take \"ends\"");
+    if (j.contains("ends")) {
+        const Json& ends = j["ends"];
+        if (!ends.is_array() || ends.size() != 2) place.fail("\"ends\" must list two ends");
+        for (const Json& end : ends) {
+            if (!end.is_object() || end.size() != 2 || !end.contains("node") || !end.contains("interface") ||
+                !end["node"].is_string() || !end["interface"].is_string() ||
+                end["interface"].get<std::string>().empty())
+                place.fail("an end is {\"node\": name, \"interface\": name}");
+            const std::string node_name = end["node"].get<std::string>();
+            auto node = obj.model->by_hname.find(node_name);
+            if (node == obj.model->by_hname.end() || node->second->type != XEQC_OBJ_NODE)
+                place.fail("no node '" + node_name + "' before the link");
+            const std::string interface = end["interface"].get<std::string>();
+            for (const Obj* link : obj.model->by_type[XEQC_OBJ_LINK])
+                for (const Obj::LinkEnd& other : link->ends)
+                    if (other.node == node->second->handle && other.interface == interface)
+                        place.fail("interface '" + interface + "' of '" + node_name + "' already carries '" +
+                                   link->hname + "'");
+            obj.ends.push_back({node->second->handle, interface});
+        }
+        if (obj.ends[0].node == obj.ends[1].node) place.fail("a link joins two different nodes");
+    }
+    if (j.contains("route")) {
+        if (obj.type != XEQC_OBJ_PATH) place.fail("only paths take a \"route\"");
+        if (!j["route"].is_array()) place.fail("\"route\" must list object names");
+        for (const Json& step : j["route"]) {
+            auto it = step.is_string() ? obj.model->by_hname.find(step.get<std::string>()) : obj.model->by_hname.end();
+            if (it == obj.model->by_hname.end()) place.fail("the route names no object before the path: " + step.dump());
+            obj.route.push_back(it->second->handle);
+        }
+    }
+}
+
 bool valid_hname(const std::string& name) {
     if (name.empty() || name.front() == '.' || name.back() == '.') return false;
     return name.find("..") == std::string::npos;
@@ -183,14 +230,19 @@ void read_object(const Json& j, Model& model, const std::string& source) {
     if (!valid_hname(place.object)) place.fail("malformed hierarchical name");
     if (model.by_hname.count(place.object)) place.fail("name given twice");
     for (const auto& [key, _] : j.items())
-        if (key != "name" && key != "type" && key != "attributes")
+        if (key != "name" && key != "type" && key != "attributes" && key != "position" &&
+            key != "ends" && key != "route")
             place.fail("unknown key \"" + key + "\"");
     if (!j.contains("type")) place.fail("missing \"type\"");
-    Obj& obj = model.add_object(type_named(j["type"], place), place.object);
+    const XeqT_Obj_Type type = type_named(j["type"], place);
+    if (type == XEQC_OBJC_NODES || type == XEQC_OBJC_SUBNETS)
+        place.fail("type codes 2 and 4 name classes of objects, not a type");
+    Obj& obj = model.add_object(type, place.object);
     if (j.contains("attributes")) {
         if (!j["attributes"].is_object()) place.fail("\"attributes\" must be an object");
         read_attributes(j["attributes"], obj, place);
     }
+    read_placement(j, obj, place);
     if (!obj.find("name")) {
         Attr name;
         name.name = "name";
@@ -264,6 +316,22 @@ Json type_json(XeqT_Obj_Type type) {
     return type;
 }
 
+void write_placement(const Obj& obj, Json& o) {
+    if (obj.position) o["position"] = {obj.position->first, obj.position->second};
+    if (!obj.ends.empty()) {
+        Json ends = Json::array();
+        for (const Obj::LinkEnd& end : obj.ends)
+            ends.push_back({{"node", resolve(end.node) ? resolve(end.node)->hname : ""}, {"interface", end.interface}});
+        o["ends"] = std::move(ends);
+    }
+    if (obj.type == XEQC_OBJ_PATH) {
+        Json route = Json::array();
+        for (XeqT_Obj_Handle step : obj.route)
+            if (const Obj* o_step = resolve(step)) route.push_back(o_step->hname);
+        o["route"] = std::move(route);
+    }
+}
+
 } // namespace
 
 std::unique_ptr<Model> parse_model(std::string_view text, const std::string& source) {
@@ -303,6 +371,7 @@ std::string serialise_model(const Model& model) {
         o["name"] = obj->hname;
         o["type"] = type_json(obj->type);
         o["attributes"] = attributes_json(*obj);
+        write_placement(*obj, o);
         objects.push_back(std::move(o));
     }
     j["objects"] = std::move(objects);

@@ -19,7 +19,11 @@ Model* model_of(XeqT_Model_Handle handle) {
 const std::vector<Obj*>* objects_of_type(XeqT_Model_Handle handle, XeqT_Obj_Type type) {
     Model* model = model_of(handle);
     if (!model) return nullptr;
-    auto it = model->by_type.find(type);
+    // The classes of objects read as the types they gather.
+    const XeqT_Obj_Type listed = type == XEQC_OBJC_NODES     ? XEQC_OBJ_NODE
+                                 : type == XEQC_OBJC_SUBNETS ? XEQC_OBJ_SUBNET
+                                                             : type;
+    auto it = model->by_type.find(listed);
     return it == model->by_type.end() ? nullptr : &it->second;
 }
 } // namespace
