@@ -129,6 +129,20 @@ void add_menu_item(MenuItem item);
 const std::vector<MenuItem>& menu();
 std::string run_menu_item(std::string_view text);
 
+// ---- clicks on objects ------------------------------------------------------------
+// A plug-in's handler for the objects of one model ("model" attribute):
+// int (XeqT_Obj_Handle obj, int click_type), 1 when it acted.
+struct ClickHandler {
+    std::string object_model; // "ra_shortcut_path"
+    std::string action;
+};
+constexpr int kClickSelect = 0; // the left button: the object becomes the selection
+constexpr int kClickMenu = 1;   // the right button: the object's popup menu
+void add_click_handler(ClickHandler handler);
+// The user clicks obj. A left click selects it (alone); then the handler of
+// the object's model, when one is bound, runs with the click type.
+std::string click(XeqT_Obj_Handle obj, int click_type);
+
 // ---- binding to the plug-ins and the event loop ------------------------------------
 // How exports named in definitions are found: by name across every loaded
 // plug-in; null when none has it.

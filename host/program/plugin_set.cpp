@@ -16,6 +16,7 @@ using Json = nlohmann::json;
 struct Definition {
     std::string init;
     std::vector<xeq::ui::MenuItem> menu;
+    std::vector<xeq::ui::ClickHandler> click_handlers;
 };
 
 // "<folder>/<name>.xeq.json" for "<folder>/<name>.i0.xeq.so"; other file
@@ -58,6 +59,12 @@ Definition read_definition(const std::string& file) {
                 if (!item.is_object()) throw HostError(file + ": a menu item is an object");
                 d.menu.push_back({text_of(item, "item", file), text_of(item, "export", file)});
             }
+        } else if (key == "click_handlers") {
+            if (!value.is_array()) throw HostError(file + ": \"click_handlers\" must be a list");
+            for (const Json& h : value) {
+                if (!h.is_object()) throw HostError(file + ": a click handler is an object");
+                d.click_handlers.push_back({text_of(h, "object_model", file), text_of(h, "export", file)});
+            }
         } else {
             throw HostError(file + ": unknown key \"" + key + "\"");
         }
@@ -83,6 +90,10 @@ void PluginSet::load(const std::string& path) {
     for (const xeq::ui::MenuItem& item : definition.menu) {
         loaded.export_named(item.action); // a menu item that cannot run is refused now
         xeq::ui::add_menu_item(item);
+    }
+    for (const xeq::ui::ClickHandler& handler : definition.click_handlers) {
+        loaded.export_named(handler.action);
+        xeq::ui::add_click_handler(handler);
     }
     xeq::ui::add_plugin_folder(directory_of(path));
     if (!definition.init.empty()) loaded.function<void (*)()>(definition.init)();

@@ -431,6 +431,14 @@ const std::vector<Session::Loop::Command>& Session::Loop::commands() {
         {"cancel", "cancel", "cancel the open chooser", &L::cancel, 0},
         {"popup", "popup ENTRY|none", "pick an entry (text or number) of the popup menu, or dismiss it",
          &L::popup, 0},
+        {"click", "click OBJECT [left|right]", "click an object (right, the default: its popup menu)",
+         [](L& l, const Words& w) {
+             if (w.size() > 2 && w[2] != "left" && w[2] != "right") return std::string("click left or right");
+             const XeqT_Obj_Handle obj = Xeq_Obj_From_Hname_Get(l.session_.model(), w[1].c_str());
+             if (Xeq_Obj_Invalid(obj)) return "the model has no object '" + w[1] + "'";
+             return xeq::ui::click(obj, w.size() > 2 && w[2] == "left" ? xeq::ui::kClickSelect : xeq::ui::kClickMenu);
+         },
+         1},
         {"select", "select OBJECT...", "select objects of the model by name", &L::select, 1},
         {"deselect", "deselect [OBJECT...]", "deselect objects (all without names)", &L::deselect, 0},
         {"model", "model", "the model's selection, zoom target and marked objects", &L::model, 0},

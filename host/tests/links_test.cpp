@@ -193,6 +193,8 @@ TEST(ModelFile, LinksAndPositionsThatCannotBeAreRefused) {
          "object 'top.l': a link joins two different nodes"},
         {R"({"name": "top.n", "type": "node"}, {"name": "top.m", "type": "node"}, {"name": "top.l", "type": "link", "ends": [{"node": "top.n", "interface": "i"}, {"node": "top.m", "interface": "j"}]}, {"name": "top.k", "type": "link", "ends": [{"node": "top.n", "interface": "i"}, {"node": "top.m", "interface": "k"}]})",
          "object 'top.k': interface 'i' of 'top.n' already carries 'top.l'"},
+        {R"({"name": "top.n", "type": "node", "attributes": {"IP Host Parameters": [{"Interface Information": [{"Name": "IF0"}]}]}}, {"name": "top.m", "type": "node"}, {"name": "top.l", "type": "link", "ends": [{"node": "top.n", "interface": "IF1"}, {"node": "top.m", "interface": "p"}]})",
+         "object 'top.l': 'top.n' has no interface 'IF1'"},
         {R"({"name": "top.n", "type": "node", "position": [1]})", "object 'top.n': \"position\" must be [x, y], whole numbers"},
         {R"({"name": "top.n", "type": "node", "position": [1.5, 2]})", "object 'top.n': \"position\" must be [x, y], whole numbers"},
         {R"({"name": "top.p", "type": "path", "route": ["top.none"]})", "object 'top.p': the route names no object before the path: \"top.none\""},

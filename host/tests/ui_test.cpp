@@ -179,6 +179,19 @@ TEST(HostUi, AMalformedDefinitionIsRefusedWithOneMessage) {
                           "no window is open"});
 }
 
+TEST(HostUi, ClicksReachTheHandlerOfTheObjectsModel) {
+    const std::string out = run("select top.campus\n"
+                                "click top.campus.r1\n"
+                                "popup Inspect\n"
+                                "click top.campus.r1 left\n"
+                                "model\n"
+                                "click top.campus\n");
+    expect_in_order(out, {"probe: clicked top.campus.r1, type 1", "popup menu: [Inspect]",
+                          "probe: menu item 0 Inspect, state 42", "probe: clicked top.campus.r1, type 0",
+                          "selected: top.campus.r1\n", "> click top.campus\n"});
+    EXPECT_EQ(out.find("probe: clicked top.campus,"), std::string::npos); // no handler for its model
+}
+
 TEST(HostUi, SelectionAndAttributesOfTheModel) {
     int status = 0;
     const std::string out = run("select top.campus.r1\nmodel\nattr top.campus.r1 Count\n"

@@ -18,6 +18,7 @@ struct PopupMenu {
 
 struct Bindings {
     std::vector<MenuItem> menu;
+    std::vector<ClickHandler> click_handlers;
     std::vector<std::string> plugin_folders;
     std::optional<PopupMenu> popup;
 };
@@ -322,6 +323,33 @@ std::string run_menu_item(std::string_view text) {
             return {};
         }
     return "the menu has no item '" + std::string(text) + "'";
+}
+
+void add_click_handler(ClickHandler handler) { bindings().click_handlers.push_back(std::move(handler)); }
+
+std::string click(XeqT_Obj_Handle obj, int click_type) {
+    if (Xeq_Obj_Invalid(obj)) return "that object is no longer in the model";
+    if (Window* modal = modal_window()) return "the prompt '" + modal->title + "' waits for an answer";
+    if (click_type == kClickSelect) {
+        XeqT_Obj_List selected = Xeq_Obj_List_Create();
+        Xeq_Model_Selected_List_Get(Xeq_Model_Current_Get(0), selected);
+        for (int i = 0; i < Xeq_Obj_List_Size(selected); ++i)
+            Xeq_Obj_Selected_Status_Set(Xeq_Obj_List_Object_Get(selected, i), 0);
+        Xeq_Obj_List_Destroy(selected);
+        Xeq_Obj_Selected_Status_Set(obj, 1);
+    }
+    char model[XEQC_ATTR_TEXT_SIZE] = "";
+    Xeq_Obj_Attr_Value_Get(obj, "model", XEQC_VALUE_TEXT, model, sizeof model);
+    for (const ClickHandler& h : bindings().click_handlers)
+        if (h.object_model == model) {
+            std::string error;
+            auto handler = reinterpret_cast<int (*)(XeqT_Obj_Handle, int)>(
+                export_for(h.action, "click handler of '" + h.object_model + "'", &error));
+            if (!handler) return error;
+            handler(obj, click_type);
+            return {};
+        }
+    return {};
 }
 
 void add_plugin_folder(const std::string& folder) { bindings().plugin_folders.push_back(folder); }

@@ -1,4 +1,5 @@
 // Model files: JSON, loaded and saved whole (format in host/MODEL_FORMAT.md).
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
@@ -171,6 +172,20 @@ XeqT_Obj_Type type_named(const Json& j, const Place& place) {
     place.fail("unknown object type " + j.dump());
 }
 
+// The "Name"s of a node's physical IP interfaces, a router's or a host's.
+std::vector<std::string> interface_names(const Obj& node) {
+    std::vector<std::string> names;
+    for (const char* group : {"IP Routing Parameters", "IP Host Parameters"}) {
+        const Attr* g = node.find(group);
+        if (!g || !g->compound || g->compound->rows.empty()) continue;
+        const Attr* table = g->compound->rows.front()->find("Interface Information");
+        if (!table || !table->compound) continue;
+        for (const auto& row : table->compound->rows)
+            if (const Attr* name = row->find("Name"); name && !name->compound) names.push_back(as_text(name->value));
+    }
+    return names;
+}
+
 // "position" of nodes and subnets, "ends" of links, "route" of paths.
 void read_placement(const Json& j, Obj& obj, const Place& place) {
     const bool placeable = obj.type == XEQC_OBJ_NODE || obj.type == XEQC_OBJ_SUBNET;
@@ -197,6 +212,9 @@ void read_placement(const Json& j, Obj& obj, const Place& place) {
             if (node == obj.model->by_hname.end() || node->second->type != XEQC_OBJ_NODE)
                 place.fail("no node '" + node_name + "' before the link");
             const std::string interface = end["interface"].get<std::string>();
+            const std::vector<std::string> names = interface_names(*node->second);
+            if (!names.empty() && std::find(names.begin(), names.end(), interface) == names.end())
+                place.fail("'" + node_name + "' has no interface '" + interface + "'");
             for (const Obj* link : obj.model->by_type[XEQC_OBJ_LINK])
                 for (const Obj::LinkEnd& other : link->ends)
                     if (other.node == node->second->handle && other.interface == interface)

@@ -121,3 +121,12 @@ XEQ_EXPORT void probe_press(XeqT_Dbox dbox, int message, int, const char* contro
 XEQ_EXPORT void probe_changed(XeqT_Dbox, int message, int submessage, const char* control, void*) {
     report("probe: %s changed, message %d, submessage %d", control, message, submessage);
 }
+
+XEQ_EXPORT int probe_click(XeqT_Obj_Handle obj, int click_type) {
+    report("probe: clicked %s, type %d", Xeq_Obj_Hname_Get(obj, 0), click_type);
+    if (click_type != 1) return 0;
+    QovT_Ll_Desc* items = texts({"Inspect"});
+    Xeq_Nt_Popup_Menu_Open(items, menu_picked, &g_state);
+    kpl_list_destroy(items, 0);
+    return 1;
+}
