@@ -39,6 +39,13 @@ const char* Xeq_Host_Model_Path_Get(XeqT_Model_Handle model);
 int Xeq_Host_Model_Object_Count(XeqT_Model_Handle model);
 XeqT_Obj_Handle Xeq_Host_Model_Object_Get(XeqT_Model_Handle model, int index);
 
+/* What the editor draws of an object. Position: 1 and the place when the
+ * node or subnet has one, else 0. Link ends: the node at end 0 or 1 of a
+ * link, or 0. Selected: non-zero for a selected object. */
+int Xeq_Host_Obj_Position_Get(XeqT_Obj_Handle obj, int* x, int* y);
+XeqT_Obj_Handle Xeq_Host_Link_End_Get(XeqT_Obj_Handle link, int end);
+int Xeq_Host_Obj_Selected_Get(XeqT_Obj_Handle obj);
+
 /* Event log: every message, confirmation and progress-bar step, as one line
  * each ("warning: ...", "info: ...", "confirm: ...", "progress start: <text>
  * (<total>)", "progress advance: <step>", "progress end"). */

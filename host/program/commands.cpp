@@ -12,6 +12,7 @@
 #include "ipspace/gip_entry.hpp"
 #include "plugin_loader.hpp"
 #include "model_directories.hpp"
+#include "model_picture.hpp"
 #include "session.hpp"
 #include "reach/ra_bt_tree.hpp"
 #include "routing/ra_net_data.hpp"
@@ -332,6 +333,20 @@ int run_ui(const Args& args) {
     Session session(options);
     const bool interactive = script.empty() && isatty(STDIN_FILENO) == 1;
     return session.run(script.empty() ? std::cin : file, std::cout, interactive);
+}
+
+} // namespace xeqhost
+
+namespace xeqhost {
+
+int run_draw(const Args& args) {
+    if (args.words.size() != 2) throw HostError("draw takes a model file and the picture's file");
+    OpenModel model(args.words[0]);
+    std::ofstream file(args.words[1], std::ios::binary | std::ios::trunc);
+    file << model_picture_svg(model.get());
+    file.close();
+    if (!file) throw HostError("cannot write the picture '" + args.words[1] + "'");
+    return 0;
 }
 
 } // namespace xeqhost

@@ -27,5 +27,7 @@ int run_ipspace(const Args& args);
 int run_reach(const Args& args);
 // The interactive or scripted session; 1 when a command of a script failed.
 int run_ui(const Args& args);
+// A picture (SVG) of a saved model.
+int run_draw(const Args& args);
 
 } // namespace xeqhost

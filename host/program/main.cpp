@@ -33,6 +33,7 @@ const char* const kUsage =
     "      a session with the model and the plug-ins: the host menu, dialogs,\n"
     "      prompts and choosers, driven by commands from FILE, from standard\n"
     "      input, or typed at a prompt on a terminal (help lists them)\n"
+    "  draw MODEL.json OUT.svg       a picture of the model as the editor shows it\n"
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
     "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
@@ -60,6 +61,7 @@ int dispatch(const std::string& command, const xeqhost::Args& args) {
     if (command == "ipspace") return xeqhost::run_ipspace(args);
     if (command == "reach") return xeqhost::run_reach(args);
     if (command == "ui") return xeqhost::run_ui(args);
+    if (command == "draw") return xeqhost::run_draw(args);
     throw xeqhost::HostError("unknown command '" + command + "'");
 }
 

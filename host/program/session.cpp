@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <iomanip>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include <editline/readline.h>
 
 #include "model_directories.hpp"
+#include "model_picture.hpp"
 #include "plugin_set.hpp"
 #include "xeq_host.h"
 #include "xeq_ui.hpp"
@@ -374,6 +376,16 @@ private:
         return xeq::ui::pick_popup(joined(w, 1));
     }
 
+    std::string draw(const Words& w) {
+        const std::string path = joined(w, 1);
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file << model_picture_svg(session_.model());
+        file.close();
+        if (!file) return "cannot write the picture '" + path + "'";
+        out_ << "drew " << path << "\n";
+        return {};
+    }
+
     std::string echo(const Words& w) {
         out_ << joined(w, 1) << "\n";
         return {};
@@ -444,6 +456,7 @@ const std::vector<Session::Loop::Command>& Session::Loop::commands() {
         {"model", "model", "the model's selection, zoom target and marked objects", &L::model, 0},
         {"attr", "attr OBJECT PATH", "print an attribute of an object", &L::attr, 2},
         {"save", "save [PATH]", "save the model (to where it came from)", &L::save, 0},
+        {"draw", "draw FILE.svg", "write a picture of the model as it is shown now", &L::draw, 1},
         {"echo", "echo TEXT", "print a line", &L::echo, 0},
         {"quit", "quit", "end the session",
          [](L& l, const Words&) {

@@ -2,6 +2,7 @@
 // they make, and per object its user-interface status and selection, per
 // model the zoom target. None of it is saved with the model.
 #include "model.hpp"
+#include "xeq_host.h"
 
 using namespace xeq;
 
@@ -84,6 +85,29 @@ int Xeq_Obj_Zoom_To(XeqT_Obj_Handle handle) {
 XeqT_Obj_Handle Xeq_Model_Zoom_Target_Get(XeqT_Model_Handle handle) {
     Model* model = live_model(handle);
     return model && resolve(model->zoom) ? model->zoom : 0;
+}
+
+} // extern "C"
+
+extern "C" {
+
+int Xeq_Host_Obj_Position_Get(XeqT_Obj_Handle handle, int* x, int* y) {
+    const Obj* obj = resolve(handle);
+    if (!obj || !obj->position || !x || !y) return 0;
+    *x = obj->position->first;
+    *y = obj->position->second;
+    return 1;
+}
+
+XeqT_Obj_Handle Xeq_Host_Link_End_Get(XeqT_Obj_Handle handle, int end) {
+    const Obj* link = resolve(handle);
+    if (!link || end < 0 || static_cast<size_t>(end) >= link->ends.size()) return 0;
+    return resolve(link->ends[end].node) ? link->ends[end].node : 0;
+}
+
+int Xeq_Host_Obj_Selected_Get(XeqT_Obj_Handle handle) {
+    const Obj* obj = resolve(handle);
+    return obj && obj->selected;
 }
 
 } // extern "C"
