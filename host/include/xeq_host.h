@@ -39,6 +39,11 @@ const char* Xeq_Host_Model_Path_Get(XeqT_Model_Handle model);
 int Xeq_Host_Model_Object_Count(XeqT_Model_Handle model);
 XeqT_Obj_Handle Xeq_Host_Model_Object_Get(XeqT_Model_Handle model, int index);
 
+/* The ends of a placed demand. Returns 1, or 0 for an invalid handle or a
+ * demand that was not placed. */
+int Xeq_Host_Demand_Ends_Get(XeqT_Obj_Handle demand, XeqT_Obj_Handle* source,
+                             XeqT_Obj_Handle* destination);
+
 /* Event log: every message, confirmation and progress-bar step, as one line
  * each ("warning: ...", "info: ...", "confirm: ...", "progress start: <text>
  * (<total>)", "progress advance: <step>", "progress end"). */

@@ -132,7 +132,7 @@ static void copy_attrs(const Obj& from, Obj& to) {
     for (const Attr& a : from.attrs) to.add(clone_attr(a, to, a.name));
 }
 
-static std::unique_ptr<Obj> clone_compound(const Obj& from, Obj& owner, const std::string& name) {
+std::unique_ptr<Obj> clone_compound(const Obj& from, Obj& owner, const std::string& name) {
     auto copy = make_compound(owner, name);
     if (from.row_template) {
         copy->row_template = std::make_unique<Obj>(XEQC_OBJ_ATTR_ROW, owner.model,

@@ -76,6 +76,8 @@ struct Model {
     std::unordered_map<int, std::vector<Obj*>> by_type;
     std::unordered_map<int, void*> client_states;
     int created = 0; // objects made by Xeq_Obj_Create, for default names
+    // Placed demands: demand handle -> (source, destination) handles.
+    std::unordered_map<XeqT_Obj_Handle, std::pair<XeqT_Obj_Handle, XeqT_Obj_Handle>> demand_ends;
 
     Obj& add_object(XeqT_Obj_Type type, std::string hname);
     void rename(Obj& obj, const std::string& hname);
@@ -91,6 +93,13 @@ std::unique_ptr<Obj> make_compound(Obj& owner, const std::string& attr_name);
 std::unique_ptr<Obj> make_row(Obj& compound, size_t index);
 // Resizes a compound; new rows copy the template's attributes.
 void resize_rows(Obj& compound, size_t count);
+// A copy of compound (rows and template) for attribute name of owner.
+std::unique_ptr<Obj> clone_compound(const Obj& compound, Obj& owner, const std::string& name);
+
+// ---- object life ----------------------------------------------------------------
+// Takes a model object out of its model and destroys it, with the demands
+// that end at it.
+void destroy_object(Obj& obj);
 
 // ---- attribute paths --------------------------------------------------------
 struct Level {
