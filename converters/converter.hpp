@@ -135,10 +135,31 @@ void for_each_attr_name(XeqT_Obj_Handle obj, Visit visit) {
     }
 }
 
-// The text of name after its first offset characters; empty when the name
-// is not that long.
-inline const char* suffix_after(const char* name, size_t offset) {
+// Port attributes of the 7.0 layout: calls visit(row, name) for each
+// attribute name of old that contains the keyword of a table row, for
+// every such row in table order.
+template <typename Row, size_t N, typename Visit>
+void for_each_port_attr(XeqT_Obj_Handle old, const Row (&table)[N], Visit visit) {
+    for_each_attr_name(old, [&](const char* name) {
+        for (const Row& row : table)
+            if (std::strstr(name, row.keyword)) visit(row, name);
+    });
+}
+
+// The port suffix: the text of name after the keyword's length plus extra
+// characters; empty when the name is not that long.
+inline const char* port_suffix(const char* name, const char* keyword, size_t extra) {
+    const size_t offset = std::strlen(keyword) + extra;
     return std::strlen(name) >= offset ? name + offset : "";
+}
+
+// The two forms of a port's compound field: "<group><suffix>[0].<field>"
+// and "<group> (P<suffix>).<field>".
+inline Path port_indexed_path(const char* group, const char* suffix, const char* field) {
+    return Path("%s%s[0].%s", group, suffix, field);
+}
+inline Path port_named_path(const char* group, const char* suffix, const char* field) {
+    return Path("%s (P%s).%s", group, suffix, field);
 }
 
 // Route redistribution made usable for 9.1 within one object: under
