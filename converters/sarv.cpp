@@ -1,7 +1,6 @@
 // sarv: BGP attribute converters.
 #include "converter.hpp"
 #include "hespr.h"
-#include "vyqlib.h"
 
 XEQ_IMPORT_RELEASE_MARKER(This_File_Was_Compiled_With_XEQ_Release_90A);
 XEQ_IMPORT_RELEASE_MARKER(This_File_Was_Compiled_With_VALDRIC_Release_90A);
@@ -15,17 +14,6 @@ void copy_if_exists(XeqT_Obj_Handle new_obj, const char* new_path, XeqT_Obj_Hand
                     const char* old_path) {
     if (Xeq_Obj_Attr_Exists(old_obj, old_path))
         Xeq_Obj_Attr_Set_From_Obj_Attr(new_obj, new_path, old_obj, old_path);
-}
-
-void warn_no_bgp(XeqT_Obj_Handle new_obj) {
-    char name[512] = "";
-    char model[512] = "";
-    Xeq_Obj_Attr_Get(new_obj, "name", name);
-    Xeq_Obj_Attr_Get(new_obj, "model", model);
-    char message[1100];
-    std::snprintf(message, sizeof message, "Object (%s, %s) no longer has BGP attributes.", name,
-                  model);
-    Xeq_Msg_Warning(0, message, 0, 0);
 }
 
 void convert_community_lists(XeqT_Obj_Handle new_obj, XeqT_Obj_Handle old_obj) {
@@ -130,8 +118,14 @@ void convert_multi_term_map(XeqT_Obj_Handle new_obj, XeqT_Obj_Handle old_obj, in
     Xeq_Obj_Attr_Set(new_obj, new_path("Map Configuration.count"), 1);
     if (has_action) {
         const SymbolText action(old_obj, old_path("Permit/Deny/Default"));
-        Xeq_Obj_Attr_Symbol_Set(new_obj, new_path("Map Configuration [0].Action"),
-                                action.is("Default") ? "Next Term" : action.c_str());
+        // An action that holds no symbol is carried over as it is rather
+        // than set to an empty symbol.
+        if (!action.held())
+            Xeq_Obj_Attr_Set_From_Obj_Attr(new_obj, new_path("Map Configuration [0].Action"), old_obj,
+                                           old_path("Permit/Deny/Default"));
+        else
+            Xeq_Obj_Attr_Symbol_Set(new_obj, new_path("Map Configuration [0].Action"),
+                                    action.is("Default") ? "Next Term" : action.c_str());
     }
     convert_clauses(new_obj, old_obj, i, "Match Info", match_none);
     convert_clauses(new_obj, old_obj, i, "Set Info", set_none);
@@ -153,7 +147,7 @@ void as_path_expression(int as_number, int condition, char (&out)[32]) {
 XEQ_EXPORT int bgp_params_convert_70_to_80(XeqT_Obj_Handle new_obj, XeqT_Obj_Handle old_obj) {
     if (!Xeq_Obj_Attr_Exists(new_obj, "BGP Parameters") ||
         !Xeq_Obj_Attr_Exists(old_obj, "BGP Parameters")) {
-        warn_no_bgp(new_obj);
+        conv::warn_no_longer_has(new_obj, "BGP");
         return conv::kDone;
     }
     const char* start_time = "BGP Parameters [0].Start Time";
@@ -230,31 +224,6 @@ XEQ_EXPORT int bgp_as_pathlist_81_to_90_convert(XeqT_Obj_Handle new_obj, XeqT_Ob
 }
 
 XEQ_EXPORT int bgp_redist_params_for_91_convert(XeqT_Obj_Handle obj) {
-    if (!Xeq_Obj_Attr_Exists(obj, "BGP Parameters")) return conv::kDone;
-    enum Protocol { kEigrp, kOspf, kIgrp };
-    static const char* const bases[] = {
-        "BGP Parameters [0].Redistribution [0].Routing Protocols [0].EIGRP",
-        "BGP Parameters [0].Redistribution [0].Routing Protocols [0].OSPF",
-        "BGP Parameters [0].Redistribution [0].Routing Protocols [0].IGRP",
-    };
-    for (int protocol = kEigrp; protocol <= kIgrp; ++protocol) {
-        const char* base = bases[protocol];
-        const Path enabled_path("%s [0].Redistribution", base);
-        int enabled = 0;
-        if (!Xeq_Obj_Attr_Exists(obj, base) || !Xeq_Obj_Attr_Exists(obj, enabled_path) ||
-            !Xeq_Obj_Attr_Get(obj, enabled_path, &enabled) || enabled != 1)
-            continue;
-        if (protocol == kEigrp) {
-            const Path as_path("%s [0].AS Number", base);
-            const char* eigrp_as = "EIGRP Parameters [0].AS Parameters [0].AS Number";
-            int as_number = -1;
-            if (Xeq_Obj_Attr_Exists(obj, as_path) && Xeq_Obj_Attr_Exists(obj, eigrp_as) &&
-                Xeq_Obj_Attr_Get(obj, as_path, &as_number) && as_number == 0)
-                Xeq_Obj_Attr_Set_From_Obj_Attr(obj, as_path, obj, eigrp_as);
-        } else {
-            const Path field("%s [0].%s", base, protocol == kOspf ? "Process Tag" : "AS Number");
-            if (Xeq_Obj_Attr_Exists(obj, field)) Xeq_Obj_Attr_Set(obj, field, 1);
-        }
-    }
-    return conv::kDone;
+    return conv::redistribution_for_91(obj, "BGP Parameters",
+                                       "BGP Parameters [0].Redistribution [0].Routing Protocols [0]");
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The demo: the bundled campus model, saved by release 7.0, carried into the
 # current BGP layout by the sarv converters, run through the stand-in host;
-# then look-ups in the IP space of the campus model with routers and hosts,
-# and the reachability analysis window driven through `xeqhost ui`.
+# models of older releases of the other converter families likewise; then
+# look-ups in the IP space of the campus model with routers and hosts, and
+# the reachability analysis window driven through `xeqhost ui`.
 # Usage: examples/demo.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -20,6 +21,35 @@ echo "== redistribution fix-up for 9.1 (single-object converter)"
   --model "$out/campus_80.json" --out "$out/campus_91.json"
 echo "== what changed"
 "$host" diff "$here/bgp/campus_80.json" "$out/campus_91.json"
+
+# The converters of the other families, each on a model of its older release.
+plugins="$build/plugins"
+convert() { "$host" convert "$@"; }
+echo "== frame relay: the PVC table becomes demands between the FRADs (melk)"
+convert --form model-object --plugin "$plugins/melk.i0.xeq.so" \
+  --export frelay_convert_pvc_config_to_demands \
+  --model "$here/frelay/wan_91pl0.json" --out "$out/wan_91pl1.json"
+"$host" diff "$here/frelay/wan_91pl0.json" "$out/wan_91pl1.json"
+echo "== token ring and FDDI ports 7.0 -> 8.0 (dwint, gamp)"
+convert --plugin "$plugins/dwint.i0.xeq.so" --export tr_params_convert_70_to_80 \
+  --old "$here/ports/lan_70.json" --new "$here/ports/lan_80.json" --out "$out/lan_tr.json"
+convert --plugin "$plugins/gamp.i0.xeq.so" --export fddi_params_convert_70_to_80 \
+  --old "$here/ports/lan_70.json" --new "$out/lan_tr.json" --out "$out/lan_80.json"
+"$host" diff "$here/ports/lan_80.json" "$out/lan_80.json"
+echo "== IS-IS 8.0 -> 8.1, then the redistribution fix-up for 9.1 (vesk)"
+convert --plugin "$plugins/vesk.i0.xeq.so" --export isis_params_convert_80_to_81 \
+  --old "$here/isis/backbone_80.json" --new "$here/isis/backbone_81.json" --out "$out/backbone_81.json"
+convert --plugin "$plugins/vesk.i0.xeq.so" --export isis_redist_params_for_91_convert \
+  --model "$out/backbone_81.json" --out "$out/backbone_91.json"
+"$host" diff "$here/isis/backbone_81.json" "$out/backbone_91.json"
+echo "== applications, profiles and CPU attributes 7.0 -> 8.0 (hulb)"
+cp "$here/apps/office_80.json" "$out/office.json"
+for export in app_params_convert_70_to_80 prof_params_convert_70_to_80 cpu_params_convert_70_to_80 \
+              app_sup_service_convert_70_to_80; do
+  convert --plugin "$plugins/hulb.i0.xeq.so" --export "$export" \
+    --old "$here/apps/office_70.json" --new "$out/office.json" --out "$out/office.json"
+done
+"$host" diff "$here/apps/office_80.json" "$out/office.json"
 
 nbx="$build/plugins/nbx.i0.xeq.so"
 echo "== network IP space (nbx): who owns 172.16.1.1, and what lies in 10.1.0.0/16"

@@ -144,9 +144,12 @@ TEST(BgpRouteMaps, SingleTermMapsBecomeOneTermEach) {
 
 const char* const kMultiTermOld = R"("BGP Parameters": [{"Route Map Configuration": [
     {"Label": "empty", "Next Label": "", "Match Info": [], "Set Info": []},
-    {"Label": "full", "Next Label": "empty", "Permit/Deny/Default": "Default",
+    {"Label": "full", "Next Label": "empty", "Permit/Deny/Default": {"type": "text", "value": "Default",
+                                                                  "symbols": {"Permit": "Permit", "Default": "Default"}},
      "Match Info": [{"Match Property": "Community", "Match Condition": "Contains", "Match Value": "65000:1"}],
-     "Set Info": [{"Set Attribute": "Degree Of Preference", "Set Operation": "Set", "Set Value": "200"},
+     "Set Info": [{"Set Attribute": {"type": "text", "value": "Degree Of Preference",
+                                    "symbols": {"Degree Of Preference": "Degree Of Preference"}},
+                   "Set Operation": "Set", "Set Value": "200"},
                   {"Set Attribute": "MED", "Set Operation": "Add", "Set Value": "10"}]},
     {"Label": "permit", "Next Label": "", "Permit/Deny/Default": "Permit", "Match Info": [], "Set Info": []}
   ]}])";
@@ -173,7 +176,8 @@ TEST(BgpRouteMaps, MultiTermMapsMoveWithTheirClauses) {
     EXPECT_EQ(at(1, "Map Configuration [0].Set Info [0].Set Operation"), "Set");
     EXPECT_EQ(at(1, "Map Configuration [0].Set Info [0].Set Value"), "200");
     EXPECT_EQ(at(1, "Map Configuration [0].Set Info [1].Set Attribute"), "MED");
-    // An action with "None" clauses: one term whose clauses are "None".
+    // An action with "None" clauses: one term whose clauses are "None". The
+    // old action is a plain text, no symbol: it is carried over as it is.
     EXPECT_EQ(at(2, "Map Configuration [0].Action"), "Permit");
     EXPECT_EQ(c.symbol("IP Routing Parameters.Route Map Configuration [2].Map Configuration [0].Match Info"),
               "None");
@@ -194,9 +198,9 @@ TEST(BgpAsPathList, EntriesGetMatchExpressions) {
                                     {"AS Path": 700, "Match Condition": 3},
                                     {"AS Path": 700, "Match Condition": 0},
                                     {"AS Path": 800, "Match Condition": 1})"),
-                 as_path_entries(R"({"Match Expression": "Not Used"}, {"Match Expression": "Not Used"},
-                                    {"Match Expression": "Not Used"}, {"Match Expression": "Not Used"},
-                                    {"Match Expression": "Not Used"}, {"Match Expression": "_9_"})"));
+                 as_path_entries(R"({"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}}, {"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}},
+                                    {"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}}, {"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}},
+                                    {"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}}, {"Match Expression": "_9_"})"));
     EXPECT_EQ(c.run("bgp_as_pathlist_81_to_90_convert"), 1);
     const std::vector<std::string> expected = {".*", "^700_", "_700_", "_700$", "Not Used", "_9_"};
     for (size_t j = 0; j < expected.size(); ++j)
@@ -213,11 +217,11 @@ TEST(BgpAsPathList, StopsAtTheFirstEntryMissingAnAttribute) {
     };
     const Case cases[] = {
         {R"({"AS Path": 1, "Match Condition": 1}, {"AS Path": 2, "Match Condition": 1})",
-         R"({"Match Expression": "Not Used"}, {"Other": 0})"},
+         R"({"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}}, {"Other": 0})"},
         {R"({"AS Path": 1, "Match Condition": 1}, {"Match Condition": 1})",
-         R"({"Match Expression": "Not Used"}, {"Match Expression": "Not Used"})"},
+         R"({"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}}, {"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}})"},
         {R"({"AS Path": 1, "Match Condition": 1}, {"AS Path": 2})",
-         R"({"Match Expression": "Not Used"}, {"Match Expression": "Not Used"})"},
+         R"({"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}}, {"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}})"},
     };
     for (const Case& k : cases) {
         Conversion c(as_path_entries(k.old_entries), as_path_entries(k.new_entries));
@@ -229,7 +233,7 @@ TEST(BgpAsPathList, StopsAtTheFirstEntryMissingAnAttribute) {
 }
 
 TEST(BgpAsPathList, NothingToConvert) {
-    Conversion no_bgp("", as_path_entries(R"({"Match Expression": "Not Used"})"));
+    Conversion no_bgp("", as_path_entries(R"({"Match Expression": {"type": "text", "value": "Not Used", "symbols": {"Not Used": "Not Used"}}})"));
     EXPECT_EQ(no_bgp.run("bgp_as_pathlist_81_to_90_convert"), 1);
     Conversion no_lists(R"("BGP Parameters": [{}])", "");
     EXPECT_EQ(no_lists.run("bgp_as_pathlist_81_to_90_convert"), 1);

@@ -45,6 +45,10 @@ XeqT_Obj_Handle Xeq_Host_Model_Object_Get(XeqT_Model_Handle model, int index);
 int Xeq_Host_Obj_Position_Get(XeqT_Obj_Handle obj, int* x, int* y);
 XeqT_Obj_Handle Xeq_Host_Link_End_Get(XeqT_Obj_Handle link, int end);
 int Xeq_Host_Obj_Selected_Get(XeqT_Obj_Handle obj);
+/* The ends of a placed demand. Returns 1, or 0 for an invalid handle or a
+ * demand that was not placed. */
+int Xeq_Host_Demand_Ends_Get(XeqT_Obj_Handle demand, XeqT_Obj_Handle* source,
+                             XeqT_Obj_Handle* destination);
 
 /* Event log: every message, confirmation and progress-bar step, as one line
  * each ("warning: ...", "info: ...", "confirm: ...", "progress start: <text>

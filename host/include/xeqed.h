@@ -148,8 +148,11 @@ int Xeq_Obj_Attr_Value_Get(XeqT_Obj_Handle obj, const char* path, XeqT_Value_Kin
  * XeqT_Obj_Handle. C++ callers get typed overloads below. */
 int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, void* out);
 
-/* Writes value (int*, double* or const char*, as kind says) to the attribute
- * at path, converting to the attribute's kind as the read does. A missing
+/* Writes value (int*, double*, const char* or XeqT_Obj_Handle*, as kind
+ * says) to the attribute at path, converting to the attribute's kind as the
+ * read does. A compound object replaces the rows of the compound at path
+ * by copies of its own (a missing one is created; its own object leaves it
+ * as it is). A missing
  * last level is created in its (existing) row with the kind of the value;
  * ".count" resizes a compound (new rows are copies of its row template,
  * rows beyond the new count are destroyed) and creates an empty compound
@@ -159,14 +162,16 @@ int Xeq_Obj_Attr_Value_Set(XeqT_Obj_Handle obj, const char* path, XeqT_Value_Kin
                            const void* value);
 /* C form: reads one argument as the existing attribute's kind dictates (int
  * for integers, toggles and ".count", double for doubles, const char* for
- * texts); fails for a missing attribute. C++ callers get typed overloads. */
+ * texts, XeqT_Obj_Handle for compounds); fails for a missing attribute. C++ callers get typed overloads. */
 int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, ...);
 /* 1 when the attribute (or row, or ".count" of a compound) exists. */
 int Xeq_Obj_Attr_Exists(XeqT_Obj_Handle obj, const char* path);
-/* The symbol of the attribute's value into buffer (XEQC_SYMBOL_SIZE bytes
- * for the short form): the symbol whose value matches, else "None" for a
- * compound without rows and "(...)" for one with rows, else the value's
- * text. Returns 1 when found. */
+/* The symbol the attribute currently holds, into buffer (XEQC_SYMBOL_SIZE
+ * bytes for the short form): the declared symbol whose value matches; for a
+ * compound the one whose row count matches, else "None" when it has no
+ * rows. Returns 1 only then: 0 for a plain value, a compound whose rows
+ * match no symbol, a ".count" path or a missing attribute, so that callers
+ * can tell a symbol from a value. */
 int Xeq_Obj_Attr_Symbol_Get_N(XeqT_Obj_Handle obj, const char* path, char* buffer, size_t size);
 /* Sets the attribute to the value of symbol: a declared symbol's value;
  * "None" on a compound removes its rows; otherwise a text attribute takes
@@ -188,6 +193,7 @@ int Xeq_Obj_Attr_Symbol_Get(XeqT_Obj_Handle obj, const char* path, char* buffer)
 int Rule_Nt_Obj_Hierarchical_Name_Get(XeqT_Obj_Handle obj, char* buffer); /* XEQC_MODEL_NAME_SIZE */
 /* Text form of any scalar attribute. */
 int Xeq_Obj_Attr_Get_As_String(XeqT_Obj_Handle obj, const char* path, char* buffer); /* XEQC_ATTR_TEXT_SIZE */
+int Xeq_Obj_Attr_Desc_Nth_Get(XeqT_Obj_Handle obj, int index, char* buffer); /* XEQC_ATTR_NAME_SIZE */
 #endif
 
 /* ---- object lists and topology --------------------------------------------- */
@@ -239,15 +245,60 @@ int Rule_Nt_Obj_Hierarchical_Name_Get_N(XeqT_Obj_Handle obj, char* buffer, size_
 int Xeq_Obj_Path_Install_Connect(XeqT_Obj_Handle path, XeqT_Obj_List list);
 /* The objects a path runs through, appended to list; the count appended. */
 int Xeq_Obj_Path_Route_Get(XeqT_Obj_Handle path, XeqT_Obj_List list);
-/* Destroys a model object (node, subnet, link, path, demand); destroying a
- * node destroys the links ending on it. Its handle stops resolving. */
-void Xeq_Obj_Destroy(XeqT_Obj_Handle obj);
 /* Drawing of the model holds still between lock and unlock (calls nest),
  * so that many changes show as one. */
 void Xeq_Model_Draw_Lock(XeqT_Model_Handle model);
 void Xeq_Model_Draw_Unlock(XeqT_Model_Handle model);
 /* Non-zero while the model's drawing is locked. */
 int Xeq_Model_Draw_Locked(XeqT_Model_Handle model);
+
+/* ---- compound objects, demands, attribute catalogue -------------------------
+ * A compound read with Xeq_Obj_Attr_Get is the attribute's own object,
+ * borrowed: writes through it change the attribute, and releasing it with
+ * Xeq_Obj_Destroy leaves the attribute as it is. */
+
+/* Row index of a compound attribute object (child kind 0), or 0. */
+XeqT_Obj_Handle Xeq_Topo_Child_Get(XeqT_Obj_Handle obj, int kind, int index);
+/* Destroys a model object (node, link, path, demand, ...) and takes it out
+ * of its model; destroying a node also destroys the links and demands that
+ * end at it. Returns 1, or 0 for an invalid handle or for a compound or row, which
+ * belong to their attribute and stay. */
+int Xeq_Obj_Destroy(XeqT_Obj_Handle obj);
+/* Places *demand, a demand object of model, between the nodes source and
+ * destination (two different nodes of that model); the ends are saved with
+ * the model ("ends" in host/MODEL_FORMAT.md). On failure *demand becomes 0,
+ * and a demand object that was not placed is destroyed, so that no demand
+ * without ends stays in the model. Returns 1, or 0. */
+int Xeq_Obj_Demand_Install(XeqT_Obj_Handle source, XeqT_Obj_Handle destination,
+                           XeqT_Model_Handle model, XeqT_Obj_Handle* demand);
+
+/* Attribute type codes of Xeq_Obj_Attr_Type_Get, by the attribute's kind. */
+#define XEQC_ATTR_TYPE_INTEGER 0    /* an integer without symbols */
+#define XEQC_ATTR_TYPE_DOUBLE 1     /* a double, with or without symbols */
+#define XEQC_ATTR_TYPE_TEXT 2       /* a text, with or without symbols */
+#define XEQC_ATTR_TYPE_TOGGLE 3     /* an on/off toggle */
+#define XEQC_ATTR_TYPE_OBJECT_REF 4 /* a reference to another object: this
+                                     * host stores none, no attribute has it */
+#define XEQC_ATTR_TYPE_COMPOUND 5   /* a compound attribute (rows) */
+#define XEQC_ATTR_TYPE_CODE32 6     /* an integer with declared symbols: an
+                                     * enumerated 32-bit value */
+
+/* Buffer size of the short form of Xeq_Obj_Attr_Desc_Nth_Get. */
+#define XEQC_ATTR_NAME_SIZE 256
+
+/* Appends the names of obj's attributes, in order, to list: each a host
+ * block released with kpl_mem_free. Returns the count appended, 0 for an
+ * invalid handle or a null list. */
+int Xeq_Obj_Attr_Names_Get(XeqT_Obj_Handle obj, QovT_Ll_Desc* list);
+/* The type code (XEQC_ATTR_TYPE_*) of the attribute at name (a path), or -1
+ * when it does not exist. */
+int Xeq_Obj_Attr_Type_Get(XeqT_Obj_Handle obj, const char* name);
+/* The number of obj's attributes; 0 for an invalid handle. */
+int Xeq_Obj_Attr_Count_Get(XeqT_Obj_Handle obj);
+/* Copies the name of attribute index (from 0) into buffer. Returns 1, or 0
+ * for no such attribute or a name that does not fit: a name is never cut,
+ * as a cut one could name another attribute. */
+int Xeq_Obj_Attr_Desc_Nth_Get_N(XeqT_Obj_Handle obj, int index, char* buffer, size_t size);
 
 /* ---- overlay icons ------------------------------------------------------------
  * A small icon the editor draws over an object (a node marked by an
@@ -344,6 +395,13 @@ inline int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, double value)
 }
 inline int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, const char* value) {
     return Xeq_Obj_Attr_Value_Set(obj, path, XEQC_VALUE_TEXT, value);
+}
+inline int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, XeqT_Obj_Handle compound) {
+    return Xeq_Obj_Attr_Value_Set(obj, path, XEQC_VALUE_OBJ, &compound);
+}
+template <size_t N>
+inline int Xeq_Obj_Attr_Desc_Nth_Get(XeqT_Obj_Handle obj, int index, char (&out)[N]) {
+    return Xeq_Obj_Attr_Desc_Nth_Get_N(obj, index, out, N);
 }
 template <size_t N>
 inline int Xeq_Obj_Attr_Symbol_Get(XeqT_Obj_Handle obj, const char* path, char (&out)[N]) {

@@ -48,6 +48,9 @@ private:
 
 using TwoObjectConverter = int (*)(XeqT_Obj_Handle converted, XeqT_Obj_Handle old);
 using SingleObjectConverter = int (*)(XeqT_Obj_Handle obj);
+// Converters that take the model and one object and define no result (the
+// PVC table conversion).
+using ModelObjectConverter = void (*)(XeqT_Model_Handle model, XeqT_Obj_Handle obj);
 
 void report_missing(const std::vector<std::string>& missing) {
     for (const std::string& name : missing)
@@ -80,8 +83,13 @@ Leaves leaves_of(const std::string& path) {
     OpenModel model(path);
     const auto json = nlohmann::ordered_json::parse(Xeq_Host_Model_Text_Get(model.get()));
     Leaves leaves;
-    for (const auto& obj : json["objects"])
-        flatten(obj["attributes"], obj["name"].get<std::string>() + ": ", "", leaves);
+    for (const auto& obj : json["objects"]) {
+        const std::string object = obj["name"].get<std::string>() + ": ";
+        flatten(obj["attributes"], object, "", leaves);
+        if (obj.contains("ends"))
+            leaves[object + "(ends)"] = obj["ends"][0].get<std::string>() + " -> " +
+                                        obj["ends"][1].get<std::string>();
+    }
     return leaves;
 }
 
@@ -151,7 +159,34 @@ std::string Args::optional(const std::string& name) const {
     return it == options.end() ? std::string() : it->second;
 }
 
+namespace {
+
+// Runs a model-and-object converter on each object of the type. Objects it
+// adds (demands) are of another type and are not visited.
+int run_model_object_convert(const Args& args) {
+    Plugin plugin(args.required("plugin"));
+    const std::string& name = args.required("export");
+    const auto convert = plugin.function<ModelObjectConverter>(name);
+    const XeqT_Obj_Type type = type_option(args);
+    OpenModel model(args.required("model"));
+    Xeq_Host_Model_Current_Set(model.get());
+    const int count = Xeq_Topo_Object_Count_Get(model.get(), type);
+    for (int i = 0; i < count; ++i) convert(model.get(), Xeq_Topo_Object_Get(model.get(), type, i));
+    Xeq_Host_Model_Current_Set(nullptr);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    model.save(args.required("out"));
+    std::printf("%s: converted %d object(s), saved %s\n", name.c_str(), count,
+                args.required("out").c_str());
+    return 0;
+}
+
+} // namespace
+
 int run_convert(const Args& args) {
+    const std::string form = args.optional("form");
+    if (form == "model-object") return run_model_object_convert(args);
+    if (!form.empty()) throw HostError("--form must be model-object");
     Plugin plugin(args.required("plugin"));
     const std::string& name = args.required("export");
     const bool two_object = !args.optional("old").empty();

@@ -29,6 +29,7 @@ expect 2 "$tmp/missing.json: cannot open the model file" -- "$host" diff "$tmp/m
 expect 2 "missing option --out" -- "$host" convert --plugin "$sarv" --export bgp_redist_params_for_91_convert --model "$good"
 expect 2 "option --out needs a value" -- "$host" convert --plugin "$sarv" --export x --out
 expect 2 "cannot read preferences file" -- "$host" --prefs "$tmp/none.prefs" check "$good"
+expect 2 "--form must be model-object" -- "$host" convert --form other --plugin "$sarv" --export x --model "$good" --out "$tmp/o.json"
 expect 0 "model 'every_kind': 3 object(s)" -- "$host" check "$good"
 [ ! -e "$tmp/o.json" ] || { echo "FAIL: a failed conversion wrote its output"; failures=$((failures + 1)); }
 exit $((failures > 0))

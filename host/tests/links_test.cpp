@@ -188,7 +188,7 @@ TEST(ModelFile, LinksAndPositionsThatCannotBeAreRefused) {
         {R"({"name": "top.l", "type": "link", "ends": [{"node": "top.x", "interface": "i"}, {"node": "top.y", "interface": "j"}]})",
          "object 'top.l': no node 'top.x' before the link"},
         {R"({"name": "top.n", "type": "node"}, {"name": "top.l", "type": "link"})", "object 'top.l': a link needs its \"ends\""},
-        {R"({"name": "top.n", "type": "node", "ends": []})", "object 'top.n': only links take \"ends\""},
+        {R"({"name": "top.n", "type": "node", "ends": []})", "object 'top.n': only links and demands take \"ends\""},
         {R"({"name": "top.n", "type": "node"}, {"name": "top.l", "type": "link", "ends": [{"node": "top.n", "interface": "i"}, {"node": "top.n", "interface": "j"}]})",
          "object 'top.l': a link joins two different nodes"},
         {R"({"name": "top.n", "type": "node"}, {"name": "top.m", "type": "node"}, {"name": "top.l", "type": "link", "ends": [{"node": "top.n", "interface": "i"}, {"node": "top.m", "interface": "j"}]}, {"name": "top.k", "type": "link", "ends": [{"node": "top.n", "interface": "i"}, {"node": "top.m", "interface": "k"}]})",

@@ -40,11 +40,14 @@ QovT_Ll_Desc* look_up(const char* text, ra::PtrList& network_list) {
     return entries;
 }
 
+XeqT_Obj_Handle node_of(const QovT_Ll_Desc* entries, int index) {
+    return static_cast<const NbxGipEntry*>(kpl_list_access(entries, index))->obj_hndl;
+}
+
 void select_nodes(const QovT_Ll_Desc* entries) {
     QOV_FRAME("select_nodes(entries)");
     const int count = kpl_list_size(entries);
-    for (int i = 0; i < count; ++i)
-        Xeq_Obj_Selected_Status_Set(static_cast<const NbxGipEntry*>(kpl_list_access(entries, i))->obj_hndl, 1);
+    for (int i = 0; i < count; ++i) Xeq_Obj_Selected_Status_Set(node_of(entries, i), 1);
 }
 
 } // namespace
@@ -54,7 +57,8 @@ XEQ_EXPORT void ra_address_display_handler(XeqT_Dbox dbox_ptr, int /*message*/, 
     QOV_FRAME("ra_address_display_handler(dbox_ptr, message, submessage, control, data)");
     const ra::HostText text(
         Xeq_Ctl_Value_Dyn_Str_Get(Xeq_Dbox_Ctl_Get(dbox_ptr, RaGui::CtlC_NodeEditIpAddress)));
-    const bool report = Xeq_Ctl_Value_Int_Get(Xeq_Dbox_Ctl_Get(dbox_ptr, RaGui::CtlC_NodeChkReport)) != 0;
+    const bool report =
+        Xeq_Ctl_Value_Int_Get(Xeq_Dbox_Ctl_Get(dbox_ptr, RaGui::CtlC_NodeChkReport)) != 0;
     deselect_all(Xeq_Model_Current_Get(0));
     if (text == nullptr) return;
 
@@ -67,7 +71,7 @@ XEQ_EXPORT void ra_address_display_handler(XeqT_Dbox dbox_ptr, int /*message*/, 
         return;
     }
     if (count == 1) {
-        const XeqT_Obj_Handle node = static_cast<const NbxGipEntry*>(kpl_list_access(entries, 0))->obj_hndl;
+        const XeqT_Obj_Handle node = node_of(entries, 0);
         Xeq_Obj_Selected_Status_Set(node, 1);
         Xeq_Obj_Zoom_To(node);
     } else if (!report) {

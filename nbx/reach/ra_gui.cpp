@@ -55,7 +55,8 @@ void RaGui::SetPopupList(VyqT_Control popup_ctl, const char* item) {
     QOV_FRAME("RaGui::SetPopupList(popup_ctl, item)");
     QovT_Ll_Desc entries;
     kpl_list_init(&entries);
-    if (tree != nullptr) kpl_list_insert(&entries, const_cast<char*>(ItemC_PopupDest), KPLC_LISTPOS_TAIL);
+    if (tree != nullptr)
+        kpl_list_insert(&entries, const_cast<char*>(ItemC_PopupDest), KPLC_LISTPOS_TAIL);
     kpl_list_insert(&entries, const_cast<char*>(ItemC_PopupNode), KPLC_LISTPOS_TAIL);
     kpl_list_insert(&entries, const_cast<char*>(ItemC_PopupConf), KPLC_LISTPOS_TAIL);
     Xeq_Ctl_Entries_Set(popup_ctl, &entries);
@@ -273,7 +274,8 @@ void page_default_handler(const PageKind& kind, XeqT_Dbox dbox, int message) {
     if (gui == nullptr) return;
     if (message == XEQC_DBOX_MSG_CREATE) {
         (gui->*kind.record)(dbox);
-        gui->SetPopupList(Xeq_Dbox_Ctl_Get(dbox, RaGui::CtlC_PopupDialogSelector), kind.selector_item);
+        gui->SetPopupList(Xeq_Dbox_Ctl_Get(dbox, RaGui::CtlC_PopupDialogSelector),
+                          kind.selector_item);
         (gui->*kind.fill)();
         Xeq_Dbox_Hide(dbox);
     } else if (message == XEQC_DBOX_MSG_CLOSE) {
@@ -346,7 +348,8 @@ XEQ_EXPORT void ra_conf_save_btn_handler(XeqT_Dbox dbox_ptr, int /*message*/, in
     QOV_FRAME("ra_conf_save_btn_handler(dbox_ptr, message, submessage, control, data)");
     const auto* gui = static_cast<const RaGui*>(Xeq_Dbox_State_Get(dbox_ptr));
     if (gui == nullptr) return;
-    const int enabled = Xeq_Ctl_Value_Int_Get(Xeq_Dbox_Ctl_Get(dbox_ptr, RaGui::CtlC_ConfChkEnabled));
+    const int enabled =
+        Xeq_Ctl_Value_Int_Get(Xeq_Dbox_Ctl_Get(dbox_ptr, RaGui::CtlC_ConfChkEnabled));
     Xeq_Obj_Attr_Set(gui->GetUtilityObject(), RaGui::AttrC_Export, enabled != 0 ? 1 : 0);
 }
 

@@ -119,15 +119,20 @@ bool set_count(Target& t, const Scalar& v) {
 
 // A top-level object's "name" attribute is the last level of its
 // hierarchical name; keep the two in step while the new name is free (two
-// objects may share a name, as drawn paths do, but not a hierarchical name).
-void follow_rename(Obj& container, const Attr& attr) {
+// objects may share a name, as drawn paths do, but never a hierarchical
+// name, which would make the model impossible to read back).
+std::optional<std::string> renamed_hname(const Obj& container, const Attr& attr) {
     if (attr.name != "name" || attr.kind() != Kind::Text || container.type == XEQC_OBJ_ATTR_ROW ||
         container.type == XEQC_OBJ_COMPOUND_ATTR || attr.value.text.empty() ||
         attr.value.text.find('.') != std::string::npos)
-        return;
+        return std::nullopt;
     const size_t dot = container.hname.rfind('.');
     const std::string prefix = dot == std::string::npos ? "" : container.hname.substr(0, dot + 1);
-    container.model->rename(container, prefix + attr.value.text);
+    return prefix + attr.value.text;
+}
+
+void follow_rename(Obj& container, const Attr& attr) {
+    if (auto hname = renamed_hname(container, attr)) container.model->rename(container, *hname);
 }
 
 bool set_scalar(Target& t, const Scalar& v) {
@@ -149,26 +154,47 @@ bool set_scalar(Target& t, const Scalar& v) {
     return true;
 }
 
+// The rows (and row template) of the compound at t become copies of
+// source's; the copy is made before the old rows go, as source may lie
+// inside them.
+bool set_compound(Target& t, XeqT_Obj_Handle source_handle) {
+    Obj* source = resolve(source_handle);
+    if (!source || source->type != XEQC_OBJ_COMPOUND_ATTR || t.count || t.row >= 0) return false;
+    if (t.attr && !t.attr->compound) return false;
+    if (t.attr && t.attr->compound.get() == source) return true;
+    const std::string name(t.name);
+    auto copy = clone_compound(*source, *t.container, name);
+    if (!t.attr) {
+        Attr a;
+        a.name = name;
+        a.value.kind = Kind::Compound;
+        t.attr = &t.container->add(std::move(a));
+    }
+    t.attr->compound = std::move(copy);
+    return true;
+}
+
 const Symbol* symbol_named(const Attr& attr, std::string_view name) {
     for (const Symbol& s : attr.symbols)
         if (s.name == name) return &s;
     return nullptr;
 }
 
+// Only a declared symbol (or "None" for a compound without rows) counts:
+// callers ask "symbol or value?" and must not take a value for a symbol.
 std::optional<std::string> symbol_of(const Target& t) {
-    auto r = read(t);
-    if (!r || t.row >= 0) return std::nullopt;
-    if (t.count) return as_text(*r->scalar);
+    if (!exists(t) || t.row >= 0 || t.count) return std::nullopt;
     if (t.attr->compound) {
         for (const Symbol& s : t.attr->symbols)
             if (s.value.kind == Kind::Integer &&
                 s.value.i == static_cast<int>(t.attr->compound->rows.size()))
                 return s.name;
-        return t.attr->compound->rows.empty() ? "None" : "(...)";
+        if (t.attr->compound->rows.empty()) return "None";
+        return std::nullopt;
     }
     for (const Symbol& s : t.attr->symbols)
         if (s.value == t.attr->value) return s.name;
-    return as_text(t.attr->value);
+    return std::nullopt;
 }
 
 bool set_symbol(Target& t, const char* symbol) {
@@ -226,6 +252,10 @@ int Xeq_Obj_Attr_Get_As_String(XeqT_Obj_Handle obj, const char* path, char* buff
 
 int Xeq_Obj_Attr_Value_Set(XeqT_Obj_Handle obj, const char* path, XeqT_Value_Kind kind,
                            const void* value) {
+    if (kind == XEQC_VALUE_OBJ) {
+        auto t = locate_handle(obj, path);
+        return value && t && set_compound(*t, *static_cast<const XeqT_Obj_Handle*>(value)) ? 1 : 0;
+    }
     auto v = scalar_from(kind, value);
     auto t = locate_handle(obj, path);
     return v && t && set_scalar(*t, *v) ? 1 : 0;
@@ -234,10 +264,14 @@ int Xeq_Obj_Attr_Value_Set(XeqT_Obj_Handle obj, const char* path, XeqT_Value_Kin
 int Xeq_Obj_Attr_Set(XeqT_Obj_Handle obj, const char* path, ...) {
     auto t = locate_handle(obj, path);
     if (!t || !exists(*t) || t->row >= 0) return 0;
-    if (t->attr->compound && !t->count) return 0;
-    Scalar v;
     va_list args;
     va_start(args, path);
+    if (t->attr->compound && !t->count) {
+        const XeqT_Obj_Handle compound = va_arg(args, XeqT_Obj_Handle);
+        va_end(args);
+        return set_compound(*t, compound) ? 1 : 0;
+    }
+    Scalar v;
     switch (t->count ? Kind::Integer : t->attr->kind()) {
     case Kind::Double: v.kind = Kind::Double; v.d = va_arg(args, double); break;
     case Kind::Text: {

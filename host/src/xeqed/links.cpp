@@ -1,4 +1,4 @@
-// Links, ports, drawn paths and the destruction of model objects.
+// Links, ports, drawn paths and the draw lock.
 #include <algorithm>
 
 #include "links.hpp"
@@ -106,13 +106,6 @@ int Xeq_Obj_Path_Route_Get(XeqT_Obj_Handle handle, XeqT_Obj_List list) {
     return added;
 }
 
-void Xeq_Obj_Destroy(XeqT_Obj_Handle handle) {
-    Obj* obj = resolve(handle);
-    if (!obj || obj->type == XEQC_OBJ_ATTR_ROW || obj->type == XEQC_OBJ_COMPOUND_ATTR ||
-        obj == obj->model->top.get())
-        return;
-    obj->model->destroy_object(*obj);
-}
 
 void Xeq_Model_Draw_Lock(XeqT_Model_Handle handle) {
     if (Model* model = live_model(handle)) ++model->draw_locks;

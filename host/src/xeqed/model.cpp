@@ -120,22 +120,6 @@ bool Model::rename(Obj& obj, const std::string& hname) {
     return true;
 }
 
-void Model::destroy_object(Obj& obj) {
-    if (obj.type == XEQC_OBJ_NODE) {
-        std::vector<Obj*> attached;
-        for (Obj* link : by_type[XEQC_OBJ_LINK])
-            for (const Obj::LinkEnd& end : link->ends)
-                if (end.node == obj.handle) attached.push_back(link);
-        for (Obj* link : attached) destroy_object(*link);
-    }
-    auto named = by_hname.find(obj.hname);
-    if (named != by_hname.end() && named->second == &obj) by_hname.erase(named);
-    auto& same_type = by_type[obj.type];
-    same_type.erase(std::find(same_type.begin(), same_type.end(), &obj));
-    if (zoom == obj.handle) zoom = 0;
-    auto owned = std::find_if(objects.begin(), objects.end(), [&](const auto& o) { return o.get() == &obj; });
-    objects.erase(owned); // the object goes last: obj is gone after this
-}
 
 Obj* resolve(XeqT_Obj_Handle handle) { return handles().find(handle); }
 
@@ -154,7 +138,7 @@ static void copy_attrs(const Obj& from, Obj& to) {
     for (const Attr& a : from.attrs) to.add(clone_attr(a, to, a.name));
 }
 
-static std::unique_ptr<Obj> clone_compound(const Obj& from, Obj& owner, const std::string& name) {
+std::unique_ptr<Obj> clone_compound(const Obj& from, Obj& owner, const std::string& name) {
     auto copy = make_compound(owner, name);
     if (from.row_template) {
         copy->row_template = std::make_unique<Obj>(XEQC_OBJ_ATTR_ROW, owner.model,

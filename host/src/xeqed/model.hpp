@@ -93,12 +93,12 @@ struct Model {
     int created = 0; // objects made by Xeq_Obj_Create, for default names
     std::unique_ptr<Obj> top;  // "top": the subnet every object lies in; not in objects
     XeqT_Obj_Handle zoom = 0;  // the object the view is zoomed to
+    // Placed demands: demand handle -> (source, destination) handles.
+    std::unordered_map<XeqT_Obj_Handle, std::pair<XeqT_Obj_Handle, XeqT_Obj_Handle>> demand_ends;
 
     Obj& add_object(XeqT_Obj_Type type, std::string hname);
     // False, changing nothing, when another object has that name.
     bool rename(Obj& obj, const std::string& hname);
-    // Destroys a model object, and with a node the links that end on it.
-    void destroy_object(Obj& obj);
     int draw_locks = 0; // Xeq_Model_Draw_Lock calls not yet unlocked
 };
 
@@ -112,6 +112,13 @@ std::unique_ptr<Obj> make_compound(Obj& owner, const std::string& attr_name);
 std::unique_ptr<Obj> make_row(Obj& compound, size_t index);
 // Resizes a compound; new rows copy the template's attributes.
 void resize_rows(Obj& compound, size_t count);
+// A copy of compound (rows and template) for attribute name of owner.
+std::unique_ptr<Obj> clone_compound(const Obj& compound, Obj& owner, const std::string& name);
+
+// ---- object life ----------------------------------------------------------------
+// Takes a model object out of its model and destroys it, with the demands
+// that end at it.
+void destroy_object(Obj& obj);
 
 // ---- attribute paths --------------------------------------------------------
 struct Level {

@@ -197,9 +197,10 @@ void read_placement(const Json& j, Obj& obj, const Place& place) {
             place.fail("\"position\" must be [x, y], whole numbers");
         obj.position = {p[0].get<int>(), p[1].get<int>()};
     }
-    if (j.contains("ends") != (obj.type == XEQC_OBJ_LINK))
-        place.fail(obj.type == XEQC_OBJ_LINK ? "a link needs its \"ends\"" : "only links take \"ends\"");
-    if (j.contains("ends")) {
+    if (obj.type == XEQC_OBJ_LINK && !j.contains("ends")) place.fail("a link needs its \"ends\"");
+    if (j.contains("ends") && obj.type != XEQC_OBJ_LINK && obj.type != XEQC_OBJ_DEMAND)
+        place.fail("only links and demands take \"ends\"");
+    if (obj.type == XEQC_OBJ_LINK) {
         const Json& ends = j["ends"];
         if (!ends.is_array() || ends.size() != 2) place.fail("\"ends\" must list two ends");
         for (const Json& end : ends) {
@@ -268,6 +269,27 @@ void read_object(const Json& j, Model& model, const std::string& source) {
         name.value.text = place.object.substr(place.object.rfind('.') + 1);
         obj.add(std::move(name));
     }
+}
+
+// "ends": [source, destination] of a placed demand, read once every object
+// is known, as an end may come later in the file.
+void read_ends(const Json& j, Model& model, const std::string& source) {
+    if (!j.contains("ends")) return;
+    Place place{source, j["name"].get<std::string>(), {}};
+    Obj* demand = model.by_hname.at(place.object);
+    if (demand->type != XEQC_OBJ_DEMAND) return; // a link's, read with the link
+    const Json& ends = j["ends"];
+    if (!ends.is_array() || ends.size() != 2 || !ends[0].is_string() || !ends[1].is_string())
+        place.fail("\"ends\" must be two object names");
+    XeqT_Obj_Handle handles[2];
+    for (int e = 0; e < 2; ++e) {
+        auto it = model.by_hname.find(ends[e].get<std::string>());
+        if (it == model.by_hname.end() || it->second->type != XEQC_OBJ_NODE)
+            place.fail("demand end '" + ends[e].get<std::string>() + "' is not a node of the model");
+        handles[e] = it->second->handle;
+    }
+    if (handles[0] == handles[1]) place.fail("a demand's two ends must be different nodes");
+    model.demand_ends[demand->handle] = {handles[0], handles[1]};
 }
 
 // ---- writing -------------------------------------------------------------------
@@ -374,6 +396,7 @@ std::unique_ptr<Model> parse_model(std::string_view text, const std::string& sou
     if (j.contains("objects")) {
         if (!j["objects"].is_array()) place.fail("\"objects\" must be an array");
         for (const Json& object : j["objects"]) read_object(object, *model, source);
+        for (const Json& object : j["objects"]) read_ends(object, *model, source);
     }
     return model;
 }
@@ -390,6 +413,10 @@ std::string serialise_model(const Model& model) {
         o["type"] = type_json(obj->type);
         o["attributes"] = attributes_json(*obj);
         write_placement(*obj, o);
+        auto ends = model.demand_ends.find(obj->handle);
+        const Obj* from = ends == model.demand_ends.end() ? nullptr : resolve(ends->second.first);
+        const Obj* to = ends == model.demand_ends.end() ? nullptr : resolve(ends->second.second);
+        if (from && to) o["ends"] = {from->hname, to->hname};
         objects.push_back(std::move(o));
     }
     j["objects"] = std::move(objects);
