@@ -9,8 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ipspace/gip_entry.hpp"
 #include "plugin_loader.hpp"
+#include "analysis_window.hpp"
 #include "model_directories.hpp"
 #include "model_picture.hpp"
 #include "session.hpp"
@@ -101,8 +101,6 @@ XeqT_Obj_Type type_option(const Args& args) {
     throw HostError("--type must be node, link or demand");
 }
 
-using IpSpaceLookUp = int (*)(KplT_IP_Address, QovT_Ll_Desc**);
-
 // The --address or --network option as an address; a network takes
 // "a.b.c.d/len" or a dotted --mask.
 KplT_IP_Address ip_option(const Args& args, const std::string& option) {
@@ -115,17 +113,13 @@ KplT_IP_Address ip_option(const Args& args, const std::string& option) {
     return ip;
 }
 
-void print_entries(const QovT_Ll_Desc* entries) {
-    if (kpl_list_size(entries) > 0) std::printf("%-30s %-20s %s\n", "node", "interface", "address");
-    for (int i = 0; i < kpl_list_size(entries); ++i) {
-        const auto* entry = static_cast<const NbxGipEntry*>(kpl_list_access(entries, i));
-        char address[KPLC_IP_ADDRESS_TEXT_SIZE];
-        kpl_ip_address_value_to_string(kpl_ip_address_value_get(entry->ip_address), address);
-        std::printf("%-30s %-20s %s%s\n", Xeq_Obj_Hname_Get(entry->obj_hndl, 0), entry->intf_name,
-                    address, entry->secondary ? " (secondary)" : "");
-    }
-}
 
+
+std::string address_text(KplT_IP_Address address) {
+    char value[KPLC_IP_ADDRESS_TEXT_SIZE];
+    kpl_ip_address_value_to_string(kpl_ip_address_value_get(address), value);
+    return value;
+}
 
 std::string prefix_text(KplT_IP_Address address) {
     char value[KPLC_IP_ADDRESS_TEXT_SIZE];
@@ -267,31 +261,21 @@ int run_ipspace(const Args& args) {
     if (by_address == !args.optional("network").empty())
         throw HostError("ipspace takes one of --address or --network");
     const KplT_IP_Address ip = ip_option(args, by_address ? "address" : "network");
-    // The plug-in outlives the model: closing the model calls its handlers.
-    Plugin plugin(args.required("plugin"));
-    const auto init = plugin.function<void (*)()>("nbx_xeq_init");
-    const auto look_up = plugin.function<IpSpaceLookUp>(
-        by_address ? "nbx_gip_get_data_by_address" : "nbx_gip_get_data_by_network");
-    OpenModel model(args.required("model"));
-    init();
-    Xeq_Host_Model_Current_Set(model.get());
-    QovT_Ll_Desc* entries = nullptr;
-    const int status = look_up(ip, &entries);
-    std::fflush(stderr);
-    char address[KPLC_IP_ADDRESS_TEXT_SIZE];
-    kpl_ip_address_value_to_string(kpl_ip_address_value_get(ip), address);
-    const std::string subject =
-        by_address ? std::string("address ") + address
-                   : std::string("network ") + address + "/" +
-                         std::to_string(kpl_ip_address_mask_prefix_length_compute(
-                             kpl_ip_address_mask_get(ip)));
-    const int count = status == 0 ? kpl_list_size(entries) : 0;
-    if (count > 0) print_entries(entries);
-    std::printf("%d entr%s for %s\n", count, count == 1 ? "y" : "ies", subject.c_str());
-    // A network look-up's list is the caller's; an address look-up's stays
-    // the IP space's.
-    if (!by_address) kpl_list_destroy(entries, 0);
-    Xeq_Host_Model_Current_Set(nullptr);
+    const std::string subject = by_address ? "address " + address_text(ip) : "network " + prefix_text(ip);
+    // What a user types into Find Node: an address, or a network with its
+    // prefix length.
+    const std::string typed = by_address ? address_text(ip) : prefix_text(ip);
+    Session session({args.required("model"), {args.required("plugin")}});
+    AnalysisWindow window;
+    const auto report = window.find_node_report(typed);
+    const size_t count = report ? report->rows.size() : 0;
+    if (count > 0) std::printf("%-30s %-20s %s\n", "node", "interface", "address");
+    for (size_t r = 0; r < count; ++r) {
+        const auto& cells = report->rows[r];
+        std::printf("%-30s %-20s %s%s\n", cells.at(0).c_str(), cells.at(1).c_str(), cells.at(2).c_str(),
+                    report->backgrounds[r] ? " (secondary)" : "");
+    }
+    std::printf("%zu entr%s for %s\n", count, count == 1 ? "y" : "ies", subject.c_str());
     return count > 0 ? 0 : 1;
 }
 

@@ -28,6 +28,6 @@ expect 2 "'10\.1\.0\.300' is not an IPv4 address" -- "${run[@]}" --address 10.1.
 expect 2 "'10\.1\.0\.0' with mask '255\.0\.255\.0' is not an IPv4 network" -- "${run[@]}" --network 10.1.0.0 --mask 255.0.255.0
 expect 2 'ipspace takes one of --address or --network' -- "${run[@]}"
 expect 2 'ipspace takes one of --address or --network' -- "${run[@]}" --address 10.0.0.1 --network 10.0.0.0/8
-expect 2 "has no export 'nbx_xeq_init'" -- --plugin "$(dirname "$nbx")/sarv.i0.xeq.so" --model "$model" --address 10.0.0.1
+expect 2 "the menu has no item 'Reachability Analysis'" -- --plugin "$(dirname "$nbx")/sarv.i0.xeq.so" --model "$model" --address 10.0.0.1
 expect 2 'missing option --model' -- --plugin "$nbx" --address 10.0.0.1
 exit $((failures > 0))
