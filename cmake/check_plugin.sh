@@ -30,6 +30,12 @@ mangled=$(grep '^_Z' <<<"$exports" || true)
 if [ -n "$mangled" ]; then
   echo "mangled exports:"; echo "$mangled"; exit 1
 fi
+# The stand-in host's own control surface (Xeq_Host_*, the xeq::ui model)
+# is for the host's faces and tests; the editor offers plug-ins nothing of it.
+host_only=$(nm -D --undefined-only "$plugin" | awk '{print $2}' | grep -E '^(Xeq_Host_|_ZN3xeq2ui)' || true)
+if [ -n "$host_only" ]; then
+  echo "imports the stand-in host's own calls:"; echo "$host_only"; exit 1
+fi
 for e in "${want_exports[@]}"; do
   grep -qx "$e" <<<"$exports" || { echo "missing export: $e"; exit 1; }
 done
