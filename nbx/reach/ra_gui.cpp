@@ -39,6 +39,19 @@ RaBtTree* keep_tree(RaBtTree* tree) {
     return nullptr;
 }
 
+// Reads a text control into a preference buffer. A text longer than the
+// buffer is not taken (false, buffer untouched): cut short, a network such
+// as "192.168.100.0/24" would be kept as another network, "192.168.100.0/2".
+template <size_t N>
+bool read_preference_text(VyqT_Control ctl, char (&buffer)[N]) {
+    QOV_FRAME("read_preference_text(ctl, buffer)");
+    char* whole = Xeq_Ctl_Value_Dyn_Str_Get(ctl);
+    const bool fits = whole != nullptr && std::strlen(whole) < N;
+    if (fits) std::memcpy(buffer, whole, std::strlen(whole) + 1);
+    kpl_mem_free(whole);
+    return fits;
+}
+
 } // namespace
 
 RaGui::RaGui()
@@ -151,19 +164,19 @@ void RaGui::SetOspfPrefs() { QOV_FRAME("RaGui::SetOspfPrefs()"); }
 
 void RaGui::SaveDestPrefs() {
     QOV_FRAME("RaGui::SaveDestPrefs()");
-    Xeq_Ctl_Value_Str_Get(Xeq_Dbox_Ctl_Get(dest_dbox, CtlC_NetworkEditIpNetwork), ip_network);
+    if (read_preference_text(Xeq_Dbox_Ctl_Get(dest_dbox, CtlC_NetworkEditIpNetwork), ip_network))
+        Xeq_Obj_Attr_Set(utility_object, AttrC_IpNetwork, ip_network);
     aggregates = Xeq_Ctl_Value_Int_Get(Xeq_Dbox_Ctl_Get(dest_dbox, CtlC_NetworkChkAggregate));
     next_hops = Xeq_Ctl_Value_Int_Get(Xeq_Dbox_Ctl_Get(dest_dbox, CtlC_NetworkChkDrawPath));
-    Xeq_Obj_Attr_Set(utility_object, AttrC_IpNetwork, ip_network);
     Xeq_Obj_Attr_Set(utility_object, AttrC_Aggregates, aggregates);
     Xeq_Obj_Attr_Set(utility_object, AttrC_NextHops, next_hops);
 }
 
 void RaGui::SaveNodePrefs() {
     QOV_FRAME("RaGui::SaveNodePrefs()");
-    Xeq_Ctl_Value_Str_Get(Xeq_Dbox_Ctl_Get(node_dbox, CtlC_NodeEditIpAddress), ip_address);
+    if (read_preference_text(Xeq_Dbox_Ctl_Get(node_dbox, CtlC_NodeEditIpAddress), ip_address))
+        Xeq_Obj_Attr_Set(utility_object, AttrC_IpAddress, ip_address);
     ip_report = Xeq_Ctl_Value_Int_Get(Xeq_Dbox_Ctl_Get(node_dbox, CtlC_NodeChkReport));
-    Xeq_Obj_Attr_Set(utility_object, AttrC_IpAddress, ip_address);
     Xeq_Obj_Attr_Set(utility_object, AttrC_IpReport, ip_report);
 }
 

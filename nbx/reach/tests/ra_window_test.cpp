@@ -160,6 +160,21 @@ TEST(RaWindow, PreferencesAreWrittenOnCloseSavedWithTheModelAndReadAtTheNextOpen
     EXPECT_HAS(pages, "chk_disable toggle Do not export routing tables: off");
 }
 
+TEST(RaWindow, AnAddressTooLongForItsPreferenceKeepsTheOneBefore) {
+    Campus campus;
+    // 16 bytes hold an address; a network typed into Find Node may not fit,
+    // and cut short it would be another network.
+    const Transcript t = campus.run(std::string(kOpen) +
+                                    "pick ra/find_network pop_dialog_selector \"Find Node\"\n"
+                                    "type ra/find_node edt_ip_address 10.1.0.0/16\n"
+                                    "close ra/find_node\n" + kOpen +
+                                    "pick ra/find_network pop_dialog_selector \"Find Node\"\n"
+                                    "type ra/find_node edt_ip_address 192.168.100.0/24\n"
+                                    "close ra/find_node\n"
+                                    "attr top.Config_Reachability_Analysis \"IP Address\"\n");
+    EXPECT_HAS(t.at(8), "IP Address = 10.1.0.0/16");
+}
+
 TEST(RaWindow, SwitchingFromAMovedPageShowsTheNextPageAtItsPosition) {
     Campus campus;
     const Transcript t = campus.run(std::string(kOpen) +
