@@ -314,6 +314,18 @@ private:
             if (Xeq_Nt_Object_Overlay_Icon_Name_Get(obj, icon, sizeof icon) && *icon)
                 out_ << "marked: " << Xeq_Obj_Hname_Get(obj, 0) << " [" << icon << "]\n";
         }
+        for (int i = 0; i < Xeq_Topo_Object_Count_Get(m, XEQC_OBJ_PATH); ++i) {
+            const XeqT_Obj_Handle path = Xeq_Topo_Object_Get(m, XEQC_OBJ_PATH, i);
+            char kind[XEQC_ATTR_TEXT_SIZE] = "";
+            Xeq_Obj_Attr_Value_Get(path, "model", XEQC_VALUE_TEXT, kind, sizeof kind);
+            out_ << "path: " << Xeq_Obj_Hname_Get(path, 0) << " (" << kind << "):";
+            XeqT_Obj_List route = Xeq_Obj_List_Create();
+            Xeq_Obj_Path_Route_Get(path, route);
+            for (int r = 0; r < Xeq_Obj_List_Size(route); ++r)
+                out_ << (r ? " -> " : " ") << Xeq_Obj_Hname_Get(Xeq_Obj_List_Object_Get(route, r), 0);
+            Xeq_Obj_List_Destroy(route);
+            out_ << "\n";
+        }
         return {};
     }
 
@@ -453,7 +465,7 @@ const std::vector<Session::Loop::Command>& Session::Loop::commands() {
          1},
         {"select", "select OBJECT...", "select objects of the model by name", &L::select, 1},
         {"deselect", "deselect [OBJECT...]", "deselect objects (all without names)", &L::deselect, 0},
-        {"model", "model", "the model's selection, zoom target and marked objects", &L::model, 0},
+        {"model", "model", "the model's selection, zoom target, marked objects and drawn paths", &L::model, 0},
         {"attr", "attr OBJECT PATH", "print an attribute of an object", &L::attr, 2},
         {"save", "save [PATH]", "save the model (to where it came from)", &L::save, 0},
         {"draw", "draw FILE.svg", "write a picture of the model as it is shown now", &L::draw, 1},
