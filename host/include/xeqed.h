@@ -143,10 +143,14 @@ typedef enum XeqT_Value_Kind {
  * represented as kind; out is untouched on failure. */
 int Xeq_Obj_Attr_Value_Get(XeqT_Obj_Handle obj, const char* path, XeqT_Value_Kind kind,
                            void* out, size_t out_size);
+#ifndef __cplusplus
 /* Untyped read: an integer or toggle into an int, a double into a double,
  * text into a buffer of XEQC_ATTR_TEXT_SIZE bytes, a compound or row into an
- * XeqT_Obj_Handle. C++ callers get typed overloads below. */
+ * XeqT_Obj_Handle. C only: C++ callers get typed overloads below, and any
+ * other pointer (a char*, a bool*) is refused at compile time, since the
+ * host would write up to XEQC_ATTR_TEXT_SIZE bytes through it. */
 int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, void* out);
+#endif
 
 /* Writes value (int*, double*, const char* or XeqT_Obj_Handle*, as kind
  * says) to the attribute at path, converting to the attribute's kind as the
@@ -353,8 +357,10 @@ KplT_IP_Address Rule_Nt_Interface_IP_Address_Get(const RuleT_Nt_Interface* intf)
  * Any other group fails. */
 int Rule_Nt_Interface_Attr_Value_Get(const RuleT_Nt_Interface* intf, const char* path,
                                      XeqT_Value_Kind kind, void* out, size_t out_size);
-/* Untyped read with the conventions of Xeq_Obj_Attr_Get. */
+#ifndef __cplusplus
+/* Untyped read with the conventions of Xeq_Obj_Attr_Get (C only, as it). */
 int Rule_Nt_Interface_Attr_Get(const RuleT_Nt_Interface* intf, const char* path, void* out);
+#endif
 #ifndef __cplusplus
 /* Text form of any scalar attribute of the interface (C++: overload below). */
 int Rule_Nt_Interface_Attr_Get_As_String(const RuleT_Nt_Interface* intf, const char* path,
@@ -383,6 +389,12 @@ template <size_t N>
 inline int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, char (&out)[N]) {
     return Xeq_Obj_Attr_Value_Get(obj, path, XEQC_VALUE_TEXT, out, N);
 }
+#ifndef XEQ_HOST_IMPLEMENTATION
+/* Any other pointer, whose room the host cannot know, is refused (see the C
+ * form); the host's own sources see the C form instead. */
+int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, void* out) = delete;
+int Rule_Nt_Interface_Attr_Get(const RuleT_Nt_Interface* intf, const char* path, void* out) = delete;
+#endif
 template <size_t N>
 inline int Xeq_Obj_Attr_Get_As_String(XeqT_Obj_Handle obj, const char* path, char (&out)[N]) {
     return Xeq_Obj_Attr_Value_Get(obj, path, XEQC_VALUE_TEXT, out, N);

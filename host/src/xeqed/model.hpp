@@ -14,6 +14,12 @@
 
 #include "xeqed.h"
 
+// The untyped C forms, which xeqed.h shows to C callers only.
+extern "C" {
+int Xeq_Obj_Attr_Get(XeqT_Obj_Handle obj, const char* path, void* out);
+int Rule_Nt_Interface_Attr_Get(const RuleT_Nt_Interface* intf, const char* path, void* out);
+}
+
 namespace xeq {
 
 struct Obj;
