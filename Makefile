@@ -18,11 +18,11 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNBX_WERROR=ON
 	cmake --build build -j$(JOBS)
 
 build-asan: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DNBX_SANITIZE=ON -DNBX_BENCH=OFF
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DNBX_SANITIZE=ON -DNBX_BENCH=OFF -DNBX_WERROR=ON
 	cmake --build build-asan -j$(JOBS)
 
 test: build build-asan
