@@ -63,7 +63,7 @@ cat "$out/report.csv"
 echo "== the saved model opened again: the window shows the preferences it kept"
 (cd "$out" && "$host" ui --model campus.json --plugin "$nbx" --script "$here/campus/reopen.ui")
 echo "== reachability (nbx): which routers reach 10.1.1.0/24, read from campus.atv.xml"
-"$host" reach --model "$here/campus/campus.json" --network 10.1.1.0/24
+"$host" reach --plugin "$nbx" --model "$here/campus/campus.json" --network 10.1.1.0/24
 
 if [ -x "$here/gxr-demo.sh" ]; then
   "$here/gxr-demo.sh" "$build"

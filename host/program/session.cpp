@@ -224,9 +224,13 @@ private:
         if (!interactive_) failed_ = true;
     }
 
+    // Every event but a progress bar's steps, which a transcript need not
+    // repeat: its start and end show that it ran.
     void print_events() {
-        for (; printed_events_ < Xeq_Host_Event_Count(); ++printed_events_)
-            out_ << Xeq_Host_Event_Get(printed_events_) << "\n";
+        for (; printed_events_ < Xeq_Host_Event_Count(); ++printed_events_) {
+            const std::string event = Xeq_Host_Event_Get(printed_events_);
+            if (event.rfind("progress advance: ", 0) != 0) out_ << event << "\n";
+        }
     }
 
     std::string waiting_prompt() const {
