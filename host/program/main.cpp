@@ -3,11 +3,13 @@
 // editor would.
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include "commands.hpp"
 #include "kpllib.h"
 #include "plugin_loader.hpp"
+#include "probe_table.hpp"
 
 namespace {
 
@@ -35,6 +37,7 @@ const char* const kUsage =
     "      input, or typed at a prompt on a terminal (help lists them)\n"
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
+    "  probes PROBE_MODEL.prb        print a probe model's probes as a table\n"
     "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
 
 xeqhost::Args parse(int argc, char** argv, int first) {
@@ -60,6 +63,7 @@ int dispatch(const std::string& command, const xeqhost::Args& args) {
     if (command == "ipspace") return xeqhost::run_ipspace(args);
     if (command == "reach") return xeqhost::run_reach(args);
     if (command == "ui") return xeqhost::run_ui(args);
+    if (command == "probes" && args.words.size() == 1) return xeqhost::print_probe_table(args.words[0], std::cout);
     throw xeqhost::HostError("unknown command '" + command + "'");
 }
 

@@ -37,5 +37,5 @@ int main(void) {
     char symbol[XEQC_SYMBOL_SIZE];
     if (!Xeq_Obj_Attr_Symbol_Get(n, "Count", symbol) || strcmp(symbol, "5") != 0) return fail("symbol");
     Xeq_Host_Model_Close(model);
-    return This_File_Was_Compiled_With_VALDRIC_Release_90A == 90 && Yga_Init() == 1 ? 0 : fail("markers");
+    return This_File_Was_Compiled_With_VALDRIC_Release_90A == 90 && Yga_Init(2, 0, 0) == 1 ? 0 : fail("markers");
 }
