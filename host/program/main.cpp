@@ -22,6 +22,7 @@ const char* const kUsage =
     "      (--type link|demand converts those objects instead of nodes)\n"
     "  call --plugin SO --export NAME [--model MODEL.json]\n"
     "      call an export taking no arguments (an initialiser), with MODEL current\n"
+    "      (--text TEXT: an export taking one text, such as a probe model's name)\n"
     "  ipspace --plugin NBX_SO --model MODEL.json --address A.B.C.D\n"
     "  ipspace --plugin NBX_SO --model MODEL.json --network A.B.C.D/LEN (or --mask M)\n"
     "      which nodes and interfaces own an address, or every address in a network\n"
