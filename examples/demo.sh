@@ -65,6 +65,20 @@ echo "== the saved model opened again: the window shows the preferences it kept"
 echo "== reachability (nbx): which routers reach 10.1.1.0/24, read from campus.atv.xml"
 "$host" reach --plugin "$nbx" --model "$here/campus/campus.json" --network 10.1.1.0/24
 
+tovra="$build/plugins/tovra.i0.xeq.so"
+ploz="$build/plugins/ploz.i0.xeq.so"
+echo "== BGP route files from router listings (tovra, script examples/bgp-import/import.ui)"
+mkdir -p "$out/bgp-import/routes"
+cp -r "$here/bgp-import/peers.json" "$here/bgp-import/listings" "$out/bgp-import/"
+(cd "$out/bgp-import" && "$host" ui --model peers.json --plugin "$tovra" --script "$here/bgp-import/import.ui")
+echo "== the route file of router 10.0.0.3 for AS 700"
+cat "$out/bgp-import/routes/AS700_10_0_0_3-bgp_rib.gdf"
+echo "== a probe model for the scenario (ploz) in the model directory, printed"
+echo "mod_dirs: $out/bgp-import" > "$out/prefs"
+"$host" --prefs "$out/prefs" call --plugin "$ploz" --export atg_select_probes --text scenario \
+  --model "$out/bgp-import/peers.json" 2>/dev/null
+"$host" probes "$out/bgp-import/scenario.prb"
+
 if [ -x "$here/gxr-demo.sh" ]; then
   "$here/gxr-demo.sh" "$build"
 fi

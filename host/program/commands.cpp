@@ -229,7 +229,14 @@ int run_check(const Args& args) {
 
 int run_call(const Args& args) {
     Plugin plugin(args.required("plugin"));
-    const auto function = plugin.function<void (*)()>(args.required("export"));
+    const std::string& name = args.required("export");
+    // With --text, an export taking one text (a probe model's name).
+    const auto function = [&] {
+        if (args.options.count("text"))
+            plugin.function<int (*)(const char*)>(name)(args.options.at("text").c_str());
+        else
+            plugin.function<void (*)()>(name)();
+    };
     const std::string path = args.optional("model");
     if (path.empty()) {
         function();

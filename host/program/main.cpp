@@ -3,11 +3,13 @@
 // editor would.
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include "commands.hpp"
 #include "kpllib.h"
 #include "plugin_loader.hpp"
+#include "probe_table.hpp"
 
 namespace {
 
@@ -23,6 +25,7 @@ const char* const kUsage =
     "      (--type link|demand converts those objects instead of nodes)\n"
     "  call --plugin SO --export NAME [--model MODEL.json]\n"
     "      call an export taking no arguments (an initialiser), with MODEL current\n"
+    "      (--text TEXT: an export taking one text, such as a probe model's name)\n"
     "  ipspace --plugin NBX_SO --model MODEL.json --address A.B.C.D\n"
     "  ipspace --plugin NBX_SO --model MODEL.json --network A.B.C.D/LEN (or --mask M)\n"
     "      which nodes and interfaces own an address, or every address in a network\n"
@@ -39,6 +42,7 @@ const char* const kUsage =
     "  draw MODEL.json OUT.svg       a picture of the model as the editor shows it\n"
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
+    "  probes PROBE_MODEL.prb        print a probe model's probes as a table\n"
     "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
 
 xeqhost::Args parse(int argc, char** argv, int first) {
@@ -65,6 +69,7 @@ int dispatch(const std::string& command, const xeqhost::Args& args) {
     if (command == "reach") return xeqhost::run_reach(args);
     if (command == "ui") return xeqhost::run_ui(args);
     if (command == "draw") return xeqhost::run_draw(args);
+    if (command == "probes" && args.words.size() == 1) return xeqhost::print_probe_table(args.words[0], std::cout);
     throw xeqhost::HostError("unknown command '" + command + "'");
 }
 
