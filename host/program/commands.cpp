@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "plugin_loader.hpp"
+#include "plugin_paths.hpp"
 #include "analysis_window.hpp"
 #include "model_directories.hpp"
 #include "model_picture.hpp"
@@ -158,7 +159,7 @@ namespace {
 // Runs a model-and-object converter on each object of the type. Objects it
 // adds (demands) are of another type and are not visited.
 int run_model_object_convert(const Args& args) {
-    Plugin plugin(args.required("plugin"));
+    Plugin plugin(plugin_path(args.required("plugin")));
     const std::string& name = args.required("export");
     const auto convert = plugin.function<ModelObjectConverter>(name);
     const XeqT_Obj_Type type = type_option(args);
@@ -181,7 +182,7 @@ int run_convert(const Args& args) {
     const std::string form = args.optional("form");
     if (form == "model-object") return run_model_object_convert(args);
     if (!form.empty()) throw HostError("--form must be model-object");
-    Plugin plugin(args.required("plugin"));
+    Plugin plugin(plugin_path(args.required("plugin")));
     const std::string& name = args.required("export");
     const bool two_object = !args.optional("old").empty();
     const XeqT_Obj_Type type = type_option(args);
@@ -242,7 +243,7 @@ int run_check(const Args& args) {
 }
 
 int run_call(const Args& args) {
-    Plugin plugin(args.required("plugin"));
+    Plugin plugin(plugin_path(args.required("plugin")));
     const auto function = plugin.function<void (*)()>(args.required("export"));
     const std::string path = args.optional("model");
     if (path.empty()) {
