@@ -39,7 +39,10 @@ const char* const kUsage =
     "  draw MODEL.json OUT.svg       a picture of the model as the editor shows it\n"
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
-    "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
+    "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n"
+    "A plug-in (SO) is a path, or a bare name such as nbx that is looked up in the\n"
+    "folders of XEQHOST_PLUGIN_PATH (colon-separated), then in the build tree's\n"
+    "plugins/ beside bin/ and in the installed plug-in folder, both next to xeqhost.\n";
 
 xeqhost::Args parse(int argc, char** argv, int first) {
     xeqhost::Args args;
