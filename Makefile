@@ -6,7 +6,7 @@ PKGS := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS := $(shell nproc)
 
-.PHONY: deps build build-asan test demo clean
+.PHONY: deps build build-asan test demo package clean
 
 deps:
 	@missing=$$(for p in $(PKGS); do \
@@ -32,6 +32,10 @@ test: build build-asan
 
 demo: build
 	./examples/demo.sh build
+
+# A Debian package of the whole tree, installed under /usr: build/nbx-suite_*.deb
+package: build
+	cmake --build build --target package
 
 clean:
 	rm -rf build build-asan

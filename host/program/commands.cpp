@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "plugin_loader.hpp"
+#include "plugin_paths.hpp"
 #include "analysis_window.hpp"
 #include "model_directories.hpp"
 #include "model_picture.hpp"
@@ -112,6 +113,13 @@ KplT_IP_Address ip_option(const Args& args, const std::string& option) {
 
 
 
+// The plug-in with the analysis window: --plugin, or the nbx plug-in found
+// by its name as every bare plug-in name is.
+std::string analysis_plugin(const Args& args) {
+    const std::string named = args.optional("plugin");
+    return named.empty() ? "nbx" : named;
+}
+
 std::string address_text(KplT_IP_Address address) {
     char value[KPLC_IP_ADDRESS_TEXT_SIZE];
     kpl_ip_address_value_to_string(kpl_ip_address_value_get(address), value);
@@ -144,7 +152,7 @@ namespace {
 // Runs a model-and-object converter on each object of the type. Objects it
 // adds (demands) are of another type and are not visited.
 int run_model_object_convert(const Args& args) {
-    Plugin plugin(args.required("plugin"));
+    Plugin plugin(plugin_path(args.required("plugin")));
     const std::string& name = args.required("export");
     const auto convert = plugin.function<ModelObjectConverter>(name);
     const XeqT_Obj_Type type = type_option(args);
@@ -167,7 +175,7 @@ int run_convert(const Args& args) {
     const std::string form = args.optional("form");
     if (form == "model-object") return run_model_object_convert(args);
     if (!form.empty()) throw HostError("--form must be model-object");
-    Plugin plugin(args.required("plugin"));
+    Plugin plugin(plugin_path(args.required("plugin")));
     const std::string& name = args.required("export");
     const bool two_object = !args.optional("old").empty();
     const XeqT_Obj_Type type = type_option(args);
@@ -228,7 +236,7 @@ int run_check(const Args& args) {
 }
 
 int run_call(const Args& args) {
-    Plugin plugin(args.required("plugin"));
+    Plugin plugin(plugin_path(args.required("plugin")));
     const std::string& name = args.required("export");
     // With --text, an export taking one text (a probe model's name).
     const auto function = [&] {
@@ -258,7 +266,7 @@ int run_ipspace(const Args& args) {
     // What a user types into Find Node: an address, or a network with its
     // prefix length.
     const std::string typed = by_address ? address_text(ip) : prefix_text(ip);
-    Session session({args.required("model"), {args.required("plugin")}});
+    Session session({args.required("model"), {analysis_plugin(args)}});
     AnalysisWindow window;
     const auto report = window.find_node_report(typed);
     const size_t count = report ? report->rows.size() : 0;
@@ -324,7 +332,7 @@ int run_reach(const Args& args) {
     const std::string routes = args.optional("routes");
     if (!routes.empty() && access(routes.c_str(), R_OK) != 0) throw HostError("cannot read '" + routes + "'");
 
-    Session session({args.required("model"), {args.required("plugin")}});
+    Session session({args.required("model"), {analysis_plugin(args)}});
     const std::unique_ptr<RoutesFile> named = routes.empty() ? nullptr : std::make_unique<RoutesFile>(routes, session.model());
     AnalysisWindow window;
     if (!window.has_routing_data()) {

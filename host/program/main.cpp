@@ -26,15 +26,18 @@ const char* const kUsage =
     "  call --plugin SO --export NAME [--model MODEL.json]\n"
     "      call an export taking no arguments (an initialiser), with MODEL current\n"
     "      (--text TEXT: an export taking one text, such as a probe model's name)\n"
-    "  ipspace --plugin NBX_SO --model MODEL.json --address A.B.C.D\n"
-    "  ipspace --plugin NBX_SO --model MODEL.json --network A.B.C.D/LEN (or --mask M)\n"
+    "  ipspace [--plugin NBX_SO] --model MODEL.json --address A.B.C.D\n"
+    "  ipspace [--plugin NBX_SO] --model MODEL.json --network A.B.C.D/LEN (or --mask M)\n"
     "      which nodes and interfaces own an address, or every address in a network\n"
-    "      (exit status 1 when there is none)\n"
-    "  reach --model MODEL.json --network A.B.C.D[/LEN] [--lookup exact|aggregate] [--routes FILE]\n"
+    "      (Find Node with the IP report in the analysis window; exit status 1 when\n"
+    "      there is none)\n"
+    "  reach [--plugin NBX_SO] --model MODEL.json --network A.B.C.D[/LEN]\n"
+    "        [--lookup exact|aggregate] [--routes FILE]\n"
     "      which routers hold a route to a network: each router's longest match\n"
     "      (aggregate, the default) or the exact prefix; from MODEL's routing export\n"
     "      file \"<name>.atv.xml\" in the model directories or beside MODEL, or FILE\n"
-    "      (exit status 1 when no router does)\n"
+    "      (Display Reachability in the analysis window; exit status 1 when no\n"
+    "      router does). NBX_SO defaults to the plug-in named nbx\n"
     "  ui --model MODEL.json --plugin SO [--plugin SO...] [--script FILE]\n"
     "      a session with the model and the plug-ins: the host menu, dialogs,\n"
     "      prompts and choosers, driven by commands from FILE, from standard\n"
@@ -43,7 +46,10 @@ const char* const kUsage =
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
     "  probes PROBE_MODEL.prb        print a probe model's probes as a table\n"
-    "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
+    "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n"
+    "A plug-in (SO) is a path, or a bare name such as nbx that is looked up in the\n"
+    "folders of XEQHOST_PLUGIN_PATH (colon-separated), then in the build tree's\n"
+    "plugins/ beside bin/ and in the installed plug-in folder, both next to xeqhost.\n";
 
 xeqhost::Args parse(int argc, char** argv, int first) {
     xeqhost::Args args;

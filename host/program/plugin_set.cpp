@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model_directories.hpp"
+#include "plugin_paths.hpp"
 #include "xeq_ui.hpp"
 
 namespace xeqhost {
@@ -104,7 +105,8 @@ PluginSet::~PluginSet() {
     while (!plugins_.empty()) plugins_.pop_back();
 }
 
-void PluginSet::load(const std::string& path) {
+void PluginSet::load(const std::string& name_or_path) {
+    const std::string path = plugin_path(name_or_path);
     const Definition definition = read_definition(definition_path(path));
     plugins_.push_back(std::make_unique<Plugin>(path));
     const Plugin& loaded = *plugins_.back();

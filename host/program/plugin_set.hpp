@@ -32,10 +32,10 @@ public:
     PluginSet(const PluginSet&) = delete;
     PluginSet& operator=(const PluginSet&) = delete;
 
-    // Loads the plug-in, reads its definition, adds its menu items and calls
-    // its initialiser. Throws HostError naming the plug-in or the
-    // definition file and what is wrong.
-    void load(const std::string& path);
+    // Loads the plug-in (a path, or a bare name found by plugin_path), reads
+    // its definition, adds its menu items and calls its initialiser. Throws
+    // HostError naming the plug-in or the definition file and what is wrong.
+    void load(const std::string& name_or_path);
     // The first loaded plug-in's export of that name, or null.
     void* find(const std::string& name) const;
     const Plugin& plugin(size_t index) const { return *plugins_.at(index); }
