@@ -25,7 +25,8 @@ constexpr int kUiStatusHighlighted = 6;
 constexpr int kIgpBudget = 100;
 constexpr char kHostMask[] = "255.255.255.255";
 constexpr char kShowIgpRoute[] = "Show IGP Route";
-// Xeq_Nt_Popup_Menu_Open's click type for an object's popup menu.
+// The click type of the right button, which asks for an object's popup
+// menu (host/DIALOG_FORMAT.md).
 constexpr int kClickMenu = 1;
 constexpr int kShowIgpRouteItem = 0;
 
@@ -83,6 +84,7 @@ XeqT_Obj_Handle link_between(XeqT_Obj_Handle source, XeqT_Obj_Handle next_hop_no
 }
 
 void dotted(KplT_IP_Address address, char (&text)[KPLC_IP_ADDRESS_TEXT_SIZE]) {
+    QOV_FRAME("dotted(address, text)");
     kpl_ip_address_value_to_string(kpl_ip_address_value_get(address), text);
 }
 

@@ -12,7 +12,10 @@ namespace {
 
 constexpr char kHostMask[] = "255.255.255.255";
 
-int client_state_id() { return Xeq_Client_State_By_Name_Get(RAC_CLIENT_STATE_LABEL); }
+int client_state_id() {
+    QOV_FRAME("client_state_id()");
+    return Xeq_Client_State_By_Name_Get(RAC_CLIENT_STATE_LABEL);
+}
 
 } // namespace
 
@@ -89,6 +92,7 @@ void ra_mark_records(const QovT_Ll_Desc* records, bool draw_paths) {
 namespace {
 
 bool is_analysis_path(XeqT_Obj_Handle path) {
+    QOV_FRAME("is_analysis_path(path)");
     char model[XEQC_ATTR_TEXT_SIZE] = "";
     if (!Xeq_Obj_Attr_Get(path, "model", model)) return false;
     for (const char* analysis : RAC_ANALYSIS_PATH_MODELS)

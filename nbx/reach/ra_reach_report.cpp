@@ -28,18 +28,21 @@ constexpr int kChooseFile = 0;
 using Row = std::array<std::string, kColumnCount>;
 
 std::string dotted(KplT_IP_Address address) {
+    QOV_FRAME("dotted(address)");
     char text[KPLC_IP_ADDRESS_TEXT_SIZE];
     kpl_ip_address_value_to_string(kpl_ip_address_value_get(address), text);
     return text;
 }
 
 std::string route_text(const RaIpRouteEntry& route) {
+    QOV_FRAME("route_text(route)");
     const KplT_IP_Address destination = route.get_destination();
     return dotted(destination) + "/" +
            std::to_string(kpl_ip_address_mask_prefix_length_compute(kpl_ip_address_mask_get(destination)));
 }
 
 std::string next_hops_text(const RaIpRouteEntry& route) {
+    QOV_FRAME("next_hops_text(route)");
     const QovT_Ll_Desc* hops = route.get_next_hops();
     std::string text;
     for (int i = 0; i < kpl_list_size(hops); ++i)
@@ -50,6 +53,7 @@ std::string next_hops_text(const RaIpRouteEntry& route) {
 
 // The overlay icon the router's object carries now.
 std::string icon_text(const char* router) {
+    QOV_FRAME("icon_text(router)");
     const XeqT_Obj_Handle obj = Xeq_Obj_From_Hname_Get(Xeq_Model_Current_Get(0), router);
     if (Xeq_Obj_Invalid(obj)) return kNotInModel;
     char icon[XEQC_SYMBOL_SIZE] = "";
@@ -58,6 +62,7 @@ std::string icon_text(const char* router) {
 }
 
 Row row_of(const RaBtStateData& record) {
+    QOV_FRAME("row_of(record)");
     const char* router = record.get_node()->get_name();
     const RaIpRouteEntry& route = *record.get_route();
     return {router, route_text(route), route.get_protocol_as_string(), next_hops_text(route),
@@ -107,6 +112,7 @@ public:
 NBX_POOL_DEFINE(RaReachReport, 1)
 
 RaReachReport* report_of(XeqT_Dbox dbox) {
+    QOV_FRAME("report_of(dbox)");
     return static_cast<RaReachReport*>(Xeq_Dbox_State_Get(dbox));
 }
 
