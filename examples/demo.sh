@@ -62,6 +62,15 @@ echo "== the IP report as exported to report.csv"
 cat "$out/report.csv"
 echo "== the saved model opened again: the window shows the preferences it kept"
 (cd "$out" && "$host" ui --model campus.json --plugin "$nbx" --script "$here/campus/reopen.ui")
+echo "== the main job on the enterprise example (script examples/enterprise/analysis.ui)"
+pictures="$build/demo-pictures"
+rm -rf "$pictures" && mkdir -p "$pictures"
+cp "$here/enterprise/enterprise.json" "$here/enterprise/enterprise.atv.xml" "$pictures/"
+(cd "$pictures" && "$host" ui --model enterprise.json --plugin "$nbx" --script "$here/enterprise/analysis.ui")
+if command -v rsvg-convert >/dev/null; then
+  for svg in "$pictures"/step*.svg; do rsvg-convert "$svg" -o "${svg%.svg}.png"; done
+fi
+echo "== pictures of each step: $pictures/step1.svg ... step4.svg (and .png)"
 echo "== reachability (nbx): which routers reach 10.1.1.0/24, read from campus.atv.xml"
 "$host" reach --plugin "$nbx" --model "$here/campus/campus.json" --network 10.1.1.0/24
 
