@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <numbers>
 #include <optional>
@@ -504,6 +505,49 @@ long georefMinuteBits(std::string_view text) {
   return bits;
 }
 
+// 3.7 aborts, faults or answers with garbage when a value it computes with
+// is not a finite number, so such values never reach it. Each refused value
+// marks its side with the bit of its field, or with words of its own where
+// no bit stands for the field.
+struct FiniteField {
+  double value;
+  long bit;
+  const char* words = nullptr;
+};
+
+// Which parameter fields a system reads, as parametersFor37 passes them.
+enum ParameterUse : unsigned {
+  kUsesCentralMeridian = 1, kUsesOriginLatitude = 2, kUsesParallels = 4, kUsesScale = 8,
+  kUsesFalseOrigin = 16, kUsesLocalOrigin = 32,
+};
+
+unsigned parameterUse(int type) {
+  constexpr unsigned kMap3 = kUsesCentralMeridian | kUsesFalseOrigin;
+  constexpr unsigned kMap4 = kMap3 | kUsesOriginLatitude;
+  switch (type) {
+    case kLocalCartesian: return kUsesCentralMeridian | kUsesOriginLatitude | kUsesLocalOrigin;
+    case kAlbers:
+    case kLambert: return kMap4 | kUsesParallels;
+    case kBonne:
+    case kCassini:
+    case kCylindricalEqualArea:
+    case kOrthographic:
+    case kPolyconic:
+    case kEquidistantCylindrical:
+    case kPolarStereographic: return kMap4;
+    case kEckert4:
+    case kEckert6:
+    case kMiller:
+    case kMollweide:
+    case kSinusoidal:
+    case kVanDerGrinten: return kMap3;
+    case kMercator:
+    case kTransverseCylindricalEqualArea:
+    case kTransverseMercator: return kMap4 | kUsesScale;
+    default: return 0;
+  }
+}
+
 constexpr double kTransverseMercatorWarningLimit = 9 * kDegree;
 
 }  // namespace
@@ -572,6 +616,59 @@ struct Engine::State {
 
   void clearStatus() {
     for (SideState& s : sides) clear(s);
+  }
+
+  // Marks the side for every field that is not finite; true when all are.
+  static bool requireFinite(SideState& s, std::initializer_list<FiniteField> fields) {
+    bool finite = true;
+    for (const FiniteField& f : fields) {
+      if (std::isfinite(f.value)) continue;
+      finite = false;
+      s.status |= f.bit;
+      if (f.words != nullptr && s.unmapped.find(f.words) == std::string::npos) {
+        if (!s.unmapped.empty()) s.unmapped += '\n';
+        s.unmapped += f.words;
+      }
+    }
+    return finite;
+  }
+
+  // The values of a point of the side's system.
+  static bool finiteCoordinates(SideState& s) {
+    const Coordinates& c = s.coordinates;
+    switch (s.type) {
+      case kGeodetic:
+        return requireFinite(s, {{c.latitude, kLatitudeError}, {c.longitude, kLongitudeError},
+                                 {c.height, 0, "Height out of range"}});
+      case kGeocentric:
+      case kLocalCartesian:
+        return requireFinite(s, {{c.x, kEastingError}, {c.y, kNorthingError}, {c.z, 0, "Z out of range"}});
+      case kGeoref:
+      case kMgrs: return true;
+      default: return requireFinite(s, {{c.easting, kEastingError}, {c.northing, kNorthingError}});
+    }
+  }
+
+  // The parameters the side's system reads.
+  static bool finiteParameters(SideState& s, int type, const Parameters& p) {
+    const unsigned use = parameterUse(type);
+    // Local Cartesian and Polar Stereographic read a longitude of origin
+    // from the central-meridian field.
+    const long meridianBit =
+        type == kLocalCartesian || type == kPolarStereographic ? kOriginLongitudeError : kCentralMeridianError;
+    bool finite = true;
+    if (use & kUsesCentralMeridian) finite &= requireFinite(s, {{p.centralMeridian, meridianBit}});
+    if (use & kUsesOriginLatitude) finite &= requireFinite(s, {{p.originLatitude, kOriginLatitudeError}});
+    if (use & kUsesParallels)
+      finite &= requireFinite(s, {{p.standardParallel1, kStandardParallel1Error},
+                                  {p.standardParallel2, kStandardParallel2Error}});
+    if (use & kUsesScale) finite &= requireFinite(s, {{p.scaleFactor, kScaleFactorError}});
+    if (use & kUsesFalseOrigin)
+      finite &= requireFinite(s, {{p.falseEasting, kEastingError}, {p.falseNorthing, kNorthingError}});
+    if (use & kUsesLocalOrigin)
+      finite &= requireFinite(s, {{p.originHeight, 0, "Origin height out of range"},
+                                  {p.orientation, 0, "Orientation out of range"}});
+    return finite;
   }
 
   // Spreads a 3.7 message over the two sides. A "Input <name>: " or
@@ -669,7 +766,8 @@ struct Engine::State {
       case kGeoref: in.status |= georefMinuteBits(c.text); break;
       default: break;
     }
-    return in.status != 0 ? kInputError : 0;
+    finiteCoordinates(in);
+    return in.status != 0 || !in.unmapped.empty() ? kInputError : 0;
   }
 
   // 3.7's Transverse Mercator stays silent far from the central meridian;
@@ -836,9 +934,10 @@ int Engine::setParameters(Side side, int type, const Parameters& parameters) {
   if (!initialized()) return kNotInitialized;
   SideState& s = state_->side(side);
   if (type != s.type) return kInvalidType;
+  State::clear(s);
+  if (!State::finiteParameters(s, type, parameters)) return side == Side::input ? kInputError : kOutputError;
   Parameters previous = s.parameters;
   s.parameters = parameters;
-  State::clear(s);
   // 3.7 checks parameters only when a service is built; build one now so
   // that a bad value is refused here and the side keeps its old values.
   int bits = state_->rebuild(side);
@@ -912,6 +1011,8 @@ int Engine::convert() {
   if (const char* warning = out.tuple->warningMessage(); warning[0] != '\0')
     bits |= s.absorb(warning, Side::input, false);
   loadOutput(out.type, out.tuple.get(), out.coordinates);
+  // A result that is not a number is no result, whatever 3.7 says of it.
+  if (!State::finiteCoordinates(out)) return bits | kOutputError;
   bits |= s.transverseMercatorWarning();
   s.accuracyPending = true;
   s.pendingOutputType = out.type;
