@@ -25,6 +25,15 @@ UniqueFd openLocked(const char *name, int flags, int lock, mode_t mode) {
   return fd;
 }
 
+UniqueFd lockTables(const char *directory) {
+  const std::string name = std::string(directory) + "/.gxr-tables.lock";
+  UniqueFd fd(::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+  while (fd.valid() && ::flock(fd.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) fd.reset();
+  }
+  return fd;
+}
+
 Mapping mapWhole(int fd, size_t length, int prot) {
   if (length == 0) return {};
   return {::mmap(nullptr, length, prot, MAP_SHARED, fd, 0), length};
