@@ -310,6 +310,9 @@ class TableGuard {
   TableGuard& operator=(const TableGuard&) = delete;
 
   bool saved() const { return saved_; }
+  const std::string& table() const { return table_; }
+  // The table as it was before the definition.
+  const std::string& content() const { return content_; }
   void keep() { kept_ = true; }
 
  private:
@@ -324,6 +327,57 @@ void recoverInterruptedDefinition(const std::string& path) {
   const std::string backup = backupPath(table);
   if (::access(backup.c_str(), F_OK) == 0) std::rename(backup.c_str(), table.c_str());
 }
+
+// A number as a table column: 15 significant digits keep every value a
+// caller can mean (3.7 itself writes whole units, which moves a datum by up
+// to half a metre and its area by up to half a degree), in the width of the
+// shipped columns where the value fits.
+std::string column(double value, int width) {
+  char text[40];
+  std::snprintf(text, sizeof text, " %*.15g", width, value);
+  return text;
+}
+
+std::string padded(std::string text, std::size_t width) {
+  if (text.size() < width) text.resize(width, ' ');
+  return text;
+}
+
+// Lines in the layout 3.7 reads and writes, a user definition marked by '*'.
+std::string datumLine(const std::string& code, const char* name, const std::string& ellipsoid, double dx, double dy,
+                      double dz, double sx, double sy, double sz, double south, double north, double west,
+                      double east) {
+  std::string line = "*" + padded(code, 8) + padded("\"" + std::string(name) + "\"", 33) + ellipsoid;
+  for (double v : {dx, sx, dy, sy, dz, sz}) line += column(v, 4);
+  for (double radians : {south, north, west, east}) line += column(radians / kDegree, 4);
+  return line + " \n";
+}
+
+std::string ellipsoidLine(const std::string& code, const char* name, double semiMajor, double semiMinor) {
+  return "*" + padded(name, 30) + code + column(semiMajor, 0) + column(semiMinor, 0) +
+         column(semiMajor / (semiMajor - semiMinor), 0) + " \n";
+}
+
+// The table with one line added, ending in a line break whatever the
+// last line did.
+std::string withLine(std::string table, const std::string& line) {
+  if (!table.empty() && table.back() != '\n') table += '\n';
+  return table + line;
+}
+
+// Bounds of what a definition may hold. The largest shift of the shipped
+// datums is under 2 km; one beyond 100 km, or an error as large, is a
+// mistake, not a datum. The shipped ellipsoids lie within a few kilometres
+// of 6378 km.
+constexpr double kMaxShift = 100000;
+constexpr double kMinSemiMajorAxis = 6000000;
+constexpr double kMaxSemiMajorAxis = 7000000;
+
+bool validShift(double d) { return std::isfinite(d) && std::fabs(d) <= kMaxShift; }
+// 3.7 takes -1 for an unknown error.
+bool validSigma(double s) { return s == -1 || (std::isfinite(s) && s > 0 && s <= kMaxShift); }
+bool validLatitude(double r) { return std::isfinite(r) && std::fabs(r) <= 90 * kDegree; }
+bool validLongitude(double r) { return std::isfinite(r) && std::fabs(r) <= 180 * kDegree; }
 
 ccs::HeightType::Enum heightTypeFor37(int heightType) {
   switch (heightType) {
@@ -605,6 +659,57 @@ struct Engine::State {
   SideState& side(Side s) { return sides[static_cast<int>(s)]; }
   const SideState& side(Side s) const { return sides[static_cast<int>(s)]; }
 
+  // The tables as this process loaded them.
+  std::string loadedDatums;
+  std::string loadedEllipsoids;
+  std::string datumTable() const { return realFile(joinPath(tableDirectory, "3_param.dat")); }
+  std::string ellipsoidTable() const { return realFile(joinPath(tableDirectory, "ellips.dat")); }
+
+  static std::string contentOf(const std::string& path) { return readFile(path).value_or(std::string()); }
+
+  // Loads the tables afresh: 3.7 reads them only when its first service is
+  // made, so every service goes first. False when 3.7 cannot load them; the
+  // engine is then without tables until initialised again.
+  bool loadTables() {
+    settleAccuracy();
+    accuracyPending = false;
+    service.reset();
+    anchor.reset();
+    ccs::GeodeticParameters ellipsoidal(CT::geodetic, ccs::HeightType::ellipsoidHeight);
+    try {
+      anchor = std::make_unique<ccs::CoordinateConversionService>("WGE", &ellipsoidal, "WGE", &ellipsoidal);
+    } catch (...) {
+      ready.store(false, std::memory_order_release);
+      return false;
+    }
+    rememberTables();
+    dirty = true;
+    return true;
+  }
+
+  void rememberTables() {
+    loadedDatums = contentOf(datumTable());
+    loadedEllipsoids = contentOf(ellipsoidTable());
+  }
+
+  // Another process may have defined datums or ellipsoids since this one
+  // loaded the tables; a definition starts from the tables on disk so that
+  // its rewrite keeps them. The caller holds the directory's table lock.
+  bool followDisk() {
+    recoverInterruptedDefinition(datumTable());
+    recoverInterruptedDefinition(ellipsoidTable());
+    if (contentOf(datumTable()) == loadedDatums && contentOf(ellipsoidTable()) == loadedEllipsoids) return true;
+    return loadTables();
+  }
+
+  // Marks the input side with why a definition is refused.
+  int refuseDefinition(const char* words) {
+    SideState& in = side(Side::input);
+    clear(in);
+    in.unmapped = words;
+    return kDatumError;
+  }
+
   ccs::DatumLibrary* datums() const { return anchor->getDatumLibrary(); }
   ccs::EllipsoidLibrary* ellipsoids() const { return anchor->getEllipsoidLibrary(); }
 
@@ -864,6 +969,7 @@ int Engine::initialize() {
     side = SideState{};
     side.parameters = defaultParameters(kGeodetic);
   }
+  s.rememberTables();
   s.dirty = true;
   s.lastAccuracy = {};
   s.ready.store(true, std::memory_order_release);
@@ -1125,6 +1231,7 @@ int Engine::defineDatum(const char* code, const char* name, const char* ellipsoi
                         double dy, double dz, double sx, double sy, double sz, double south,
                         double north, double west, double east) {
   if (!initialized()) return kNotInitialized;
+  State& s = *state_;
   // 3.7 aborts the process on an over-long name and loses the table on a
   // name it cannot read back; such definitions never reach it.
   std::optional<std::string> c = codeFor37(code, kDatumCodeLength);
@@ -1132,16 +1239,30 @@ int Engine::defineDatum(const char* code, const char* name, const char* ellipsoi
   if (!c || !e || !storable(*c, kDatumCodeLength, false) || name == nullptr ||
       !storable(std::string_view(name, strnlen(name, kDatumNameLength + 1)), kDatumNameLength, true))
     return kDatumError;
-  State& s = *state_;
-  TableGuard guard(joinPath(s.tableDirectory, "3_param.dat"));
+  // A value that is no number would be written into the table and make
+  // every later conversion on the datum fail or crash.
+  if (!validShift(dx) || !validShift(dy) || !validShift(dz))
+    return s.refuseDefinition("Datum shift must be a finite number of at most 100 km");
+  if (!validSigma(sx) || !validSigma(sy) || !validSigma(sz))
+    return s.refuseDefinition("Standard error values must be positive, or -1 if unknown");
+  if (!validLatitude(south) || !validLatitude(north) || !validLongitude(west) || !validLongitude(east))
+    return s.refuseDefinition("Invalid local datum domain of validity");
+  if (!s.followDisk()) return kDatumError;
+  TableGuard guard(s.datumTable());
   if (!guard.saved()) return kDatumError;
   long countBefore = 0;
   s.datums()->getDatumCount(&countBefore);
   try {
     s.datums()->defineDatum(0, c->c_str(), name, e->c_str(), dx, dy, dz, sx, sy, sz, west, east,
                             south, north, 0, 0, 0, 1.0);
-    guard.keep();
-    return 0;
+    // 3.7 has rewritten every line in whole units; the table becomes the
+    // one it was plus the new line, and is loaded again so that this
+    // process converts with what every later one reads.
+    const std::string line = datumLine(*c, name, *e, dx, dy, dz, sx, sy, sz, south, north, west, east);
+    if (writeFileAtomically(guard.table(), withLine(guard.content(), line))) {
+      guard.keep();
+      return s.loadTables() ? 0 : kDatumError;
+    }
   } catch (ccs::CoordinateConversionException& ex) {
     State::clear(s.side(Side::input));
     s.absorb(ex.getMessage(), Side::input, true);
@@ -1158,6 +1279,8 @@ int Engine::defineDatum(const char* code, const char* name, const char* ellipsoi
   }
   return kDatumError;
 }
+
+const std::string& Engine::tableDirectory() const { return state_->tableDirectory; }
 
 int Engine::ellipsoidCount(long* count) const {
   if (!initialized()) return kNotInitialized;
@@ -1210,8 +1333,9 @@ int Engine::defineEllipsoid(const char* code, const char* name, double semiMajor
   State& s = *state_;
   SideState& in = s.side(Side::input);
   State::clear(in);
-  if (!(semiMajor > 0)) in.status |= kSemiMajorAxisError;
-  if (!(semiMinor > 0)) in.status |= kSemiMinorAxisError;
+  if (!(std::isfinite(semiMajor) && semiMajor >= kMinSemiMajorAxis && semiMajor <= kMaxSemiMajorAxis))
+    in.status |= kSemiMajorAxisError;
+  if (!(std::isfinite(semiMinor) && semiMinor > 0)) in.status |= kSemiMinorAxisError;
   if (!(semiMajor > semiMinor)) in.status |= kAxisOrderError;
   if (in.status != 0) return kDatumError;
   // A name of 29 characters or more fills 3.7's fixed-width column and reads
@@ -1221,14 +1345,22 @@ int Engine::defineEllipsoid(const char* code, const char* name, double semiMajor
       name == nullptr ||
       !storable(std::string_view(name, strnlen(name, kEllipsoidNameLength)), kEllipsoidNameLength - 1, true))
     return kDatumError;
-  TableGuard guard(joinPath(s.tableDirectory, "ellips.dat"));
+  if (!s.followDisk()) return kDatumError;
+  TableGuard guard(s.ellipsoidTable());
   if (!guard.saved()) return kDatumError;
   long countBefore = 0;
   s.ellipsoids()->getEllipsoidCount(&countBefore);
   try {
     s.ellipsoids()->defineEllipsoid(c->c_str(), name, semiMajor, (semiMajor - semiMinor) / semiMajor);
-    guard.keep();
-    return 0;
+    // As for datums: the table it was plus the new line, loaded again.
+    std::string upper = *c;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
+    const std::string line = ellipsoidLine(upper, name, semiMajor, semiMinor);
+    if (writeFileAtomically(guard.table(), withLine(guard.content(), line))) {
+      guard.keep();
+      return s.loadTables() ? 0 : kDatumError;
+    }
   } catch (ccs::CoordinateConversionException& ex) {
     s.absorb(ex.getMessage(), Side::input, true);
   } catch (...) {

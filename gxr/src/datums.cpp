@@ -4,6 +4,7 @@
 
 #include "angles.hpp"
 #include "dtcc.hpp"
+#include "posix_file.hpp"
 
 namespace {
 
@@ -15,6 +16,10 @@ using namespace gxr::dtcc;
 namespace eng = gxr::engine;
 
 using gxr::kRadiansPerDegree;
+
+// Holds the user directory's table lock across a definition, which other
+// processes on the same directory may make at the same moment.
+gxr::UniqueFd lockUserTables(const Engine& engine) { return gxr::lockTables(engine.tableDirectory().c_str()); }
 
 // Cuts a caller's text to the table's width.
 template <std::size_t N>
@@ -107,6 +112,7 @@ int GXR_UserDatumDefine(const char* code, const char* name, const char* ellipsoi
     char datumCode[eng::kDatumCodeLength + 1], datumName[eng::kDatumNameLength + 1];
     cutInto(datumCode, code);
     cutInto(datumName, name);
+    const gxr::UniqueFd tables = lockUserTables(engine);
     const int engineStatus = engine.defineDatum(
         datumCode, datumName, ellipsoidCode, deltaX, deltaY, deltaZ, sigmaX, sigmaY, sigmaZ,
         south * kRadiansPerDegree, north * kRadiansPerDegree, west * kRadiansPerDegree,
@@ -124,6 +130,7 @@ int GXR_UserEllipsoidDefine(const char* code, const char* name, double semiMajor
     cutInto(ellipsoidCode, code);
     cutInto(ellipsoidName, name);
     const double semiMinor = (1 - 1 / inverseFlattening) * semiMajor;
+    const gxr::UniqueFd tables = lockUserTables(engine);
     const int engineStatus = engine.defineEllipsoid(ellipsoidCode, ellipsoidName, semiMajor, semiMinor);
     if (int status = GXR_DtccDiagnosticGet(engineStatus, diagnostic); status != GXR_OK) return status;
     return engineStatus != 0 ? translate(engineStatus) : GXR_OK;
