@@ -643,6 +643,7 @@ struct Engine::State {
   std::atomic<bool> ready{false};
   std::unique_ptr<ccs::CoordinateConversionService> anchor;
   std::unique_ptr<ccs::CoordinateConversionService> service;
+  std::unique_ptr<ccs::CoordinateConversionService> toGeodetic;
   bool dirty = true;
   int precision = 5;
   std::string tableDirectory;
@@ -673,6 +674,7 @@ struct Engine::State {
   bool loadTables() {
     settleAccuracy();
     accuracyPending = false;
+    toGeodetic.reset();
     service.reset();
     anchor.reset();
     ccs::GeodeticParameters ellipsoidal(CT::geodetic, ccs::HeightType::ellipsoidHeight);
@@ -855,6 +857,7 @@ struct Engine::State {
     }
     side(Side::input).tuple = tupleFor37(side(Side::input).type, precision);
     side(Side::output).tuple = tupleFor37(side(Side::output).type, precision);
+    buildToGeodetic();
     dirty = false;
     return 0;
   }
@@ -876,27 +879,60 @@ struct Engine::State {
   }
 
   // 3.7's Transverse Mercator stays silent far from the central meridian;
-  // the warning is given here where the geodetic longitude is at hand.
+  // the warning is given here from the point's geodetic longitude, which a
+  // geodetic other side holds and which is worked out from the Transverse
+  // Mercator side's own point otherwise.
   int transverseMercatorWarning() {
-    const SideState& in = side(Side::input);
-    SideState& out = side(Side::output);
-    double longitude = 0, centralMeridian = 0;
     Side warned;
-    if (in.type == kGeodetic && out.type == kTransverseMercator) {
-      longitude = in.coordinates.longitude;
-      centralMeridian = out.parameters.centralMeridian;
+    if (side(Side::output).type == kTransverseMercator) {
       warned = Side::output;
-    } else if (in.type == kTransverseMercator && out.type == kGeodetic) {
-      longitude = out.coordinates.longitude;
-      centralMeridian = in.parameters.centralMeridian;
+    } else if (side(Side::input).type == kTransverseMercator) {
       warned = Side::input;
     } else {
       return 0;
     }
-    double delta = std::remainder(longitude - centralMeridian, 2 * std::numbers::pi);
+    const SideState& other = side(warned == Side::output ? Side::input : Side::output);
+    double longitude = 0;
+    if (other.type == kGeodetic) {
+      longitude = other.coordinates.longitude;
+    } else if (!transverseMercatorLongitude(warned, &longitude)) {
+      return 0;
+    }
+    double delta = std::remainder(longitude - side(warned).parameters.centralMeridian, 2 * std::numbers::pi);
     if (std::fabs(delta) <= kTransverseMercatorWarningLimit) return 0;
     side(warned).status |= kLongitudeWarning;
     return warned == Side::input ? kInputWarning : kOutputWarning;
+  }
+
+  // The geodetic longitude of the Transverse Mercator side's point.
+  bool transverseMercatorLongitude(Side tm, double* longitude) {
+    if (!toGeodetic) return false;
+    ccs::GeodeticCoordinates geodetic(CT::geodetic);
+    ccs::Accuracy unknown, estimate;
+    try {
+      toGeodetic->convertSourceToTarget(side(tm).tuple.get(), &unknown, geodetic, estimate);
+    } catch (...) {
+      return false;
+    }
+    *longitude = geodetic.longitude();
+    return std::isfinite(*longitude);
+  }
+
+  // A service from a Transverse Mercator side to geodetic coordinates on the
+  // same datum, for the distortion warning when the other side is neither.
+  void buildToGeodetic() {
+    toGeodetic.reset();
+    const Side tm = side(Side::output).type == kTransverseMercator ? Side::output : Side::input;
+    const Side other = tm == Side::output ? Side::input : Side::output;
+    if (side(tm).type != kTransverseMercator || side(other).type == kGeodetic) return;
+    char datum[32] = {};
+    if (!datumCode(side(tm).datum, datum)) return;
+    auto from = parametersFor37(kTransverseMercator, side(tm).parameters);
+    ccs::GeodeticParameters to(CT::geodetic, ccs::HeightType::noHeight);
+    try {
+      toGeodetic = std::make_unique<ccs::CoordinateConversionService>(datum, from.get(), datum, &to);
+    } catch (...) {
+    }
   }
 };
 

@@ -188,10 +188,14 @@ GxrLock &fileManagerLock() { return gFileManagerLock; }
 GxrLock &engineLock() { return gEngineLock; }
 GxrLock &accuracyLock() { return gAccuracyLock; }
 
-LockHold::LockHold(GxrLock &lock) : lock_(lock), status_(takeLock(lock)) {}
+LockHold::LockHold(GxrLock &lock) : lock_(lock), status_(takeLock(lock)), held_(status_ == GXR_OK) {}
 
-LockHold::~LockHold() {
-  if (status_ == GXR_OK) giveLock(lock_);
+LockHold::~LockHold() { release(); }
+
+int LockHold::release() {
+  if (!held_) return status_ == GXR_OK ? GXR_MUTEX_UNLOCK : status_;
+  held_ = false;
+  return giveLock(lock_);
 }
 
 }  // namespace gxr

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cmath>
+#include <thread>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -110,6 +113,32 @@ TEST_F(DatumTest, AccuracyOfAShift) {
   EXPECT_EQ(ce, -2.0);
   EXPECT_EQ(le, -2.0);
   EXPECT_EQ(se, -2.0);
+}
+
+// The estimate belongs to this call's shift even while another thread
+// converts between other datums, whose own estimate would be 0.
+TEST_F(DatumTest, AccuracyIsThatOfTheCallsOwnShiftWhileAnotherThreadConverts) {
+  constexpr int kQueries = 300;
+  std::atomic<bool> stop{false};
+  std::thread other([&] {
+    const GxrPoint3 p = geodetic(38, -77);
+    while (!stop.load()) {
+      GxrPointArray input{1, const_cast<GxrPoint3*>(&p)}, output{};
+      GXR_DatumConvert("WGE", "WGE", &input, &output);
+      GXR_PtrFree(&output.points);
+    }
+  });
+  const GxrPoint3 p = geodetic(38, -77);
+  int foreign = 0;
+  for (int i = 0; i < kQueries; ++i) {
+    double ce = 0, le = 0, se = 0;
+    GxrDiagnostic diagnostic{};
+    ASSERT_EQ(GXR_DatumTransformationAccuracyGet("WGE", "NAS-C", &p, &ce, &le, &se, &diagnostic), GXR_OK);
+    if (std::fabs(ce - 11.427) > 0.01) ++foreign;
+  }
+  stop.store(true);
+  other.join();
+  EXPECT_EQ(foreign, 0) << "estimates of another thread's shift";
 }
 
 TEST_F(DatumTest, HeightsAboveTheGeoid) {
