@@ -45,9 +45,10 @@ std::string next_hops_text(const RaIpRouteEntry& route) {
     QOV_FRAME("next_hops_text(route)");
     const QovT_Ll_Desc* hops = route.get_next_hops();
     std::string text;
-    for (int i = 0; i < kpl_list_size(hops); ++i)
-        text += (i == 0 ? "" : ",") +
-                dotted(static_cast<const RaIpRouteNextHop*>(kpl_list_access(hops, i))->get_next_hop_addr());
+    for (int i = 0; i < kpl_list_size(hops); ++i) {
+        if (i > 0) text += ',';
+        text += dotted(static_cast<const RaIpRouteNextHop*>(kpl_list_access(hops, i))->get_next_hop_addr());
+    }
     return text.empty() ? kNoNextHop : text;
 }
 

@@ -355,8 +355,10 @@ TEST(RaShortcut, ShowIgpRouteEndsOnARoutingLoopWithEqualCostNextHops) {
     constexpr int kRouters = 24;
     LabModel model("ring");
     RoutingFile routes;
-    auto name = [](int i) { return "r" + std::to_string((i + kRouters) % kRouters); };
-    auto link_net = [](int i) { return "10.1." + std::to_string((i + kRouters) % kRouters) + "."; };
+    auto name = [](int i) { return std::string("r").append(std::to_string((i + kRouters) % kRouters)); };
+    auto link_net = [](int i) {
+        return std::string("10.1.").append(std::to_string((i + kRouters) % kRouters)).append(".");
+    };
     for (int i = 0; i < kRouters; ++i)
         model.router(name(i), {{name(i) + "-up", link_net(i) + "1", "255.255.255.0"},
                                {name(i) + "-down", link_net(i - 1) + "2", "255.255.255.0"}});
