@@ -1,6 +1,5 @@
 #include "reach/ra_display.hpp"
 
-#include "reach/ra_bt_tree.hpp"
 #include "reach/ra_gui.hpp"
 #include "reach/ra_host_ptr.hpp"
 #include "reach/ra_reach.hpp"
