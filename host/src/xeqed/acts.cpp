@@ -1,6 +1,7 @@
 // The acts of a user on the screen, as the host's faces forward them, and
 // what the faces show: views of the windows, the popup menu, the host menu.
 #include <algorithm>
+#include <initializer_list>
 #include <strings.h>
 #include <unistd.h>
 
@@ -27,6 +28,14 @@ struct Bindings {
 Bindings& bindings() {
     static Bindings b;
     return b;
+}
+
+// Texts joined by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on
+// "literal" + std::string temporaries.
+std::string cat(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (std::string_view part : parts) text.append(part);
+    return text;
 }
 
 const char* kind_text(ControlKind kind) {
@@ -80,12 +89,11 @@ Control* reachable_control(XeqT_Dbox dbox, std::string_view name, ControlKind ki
     if (!w) return nullptr;
     Control* c = w->control(name);
     if (!c) {
-        *error = "'" + w->name + "' has no control '" + std::string(name) + "'";
+        *error = cat({"'", w->name, "' has no control '", name, "'"});
         return nullptr;
     }
     if (c->def.kind != kind) {
-        *error = "'" + std::string(name) + "' of '" + w->name + "' is a " + kind_text(c->def.kind) +
-                 ", not a " + kind_text(kind);
+        *error = cat({"'", name, "' of '", w->name, "' is a ", kind_text(c->def.kind), ", not a ", kind_text(kind)});
         return nullptr;
     }
     *window = w;
@@ -192,8 +200,8 @@ std::string pick_entry(XeqT_Dbox dbox, std::string_view control, std::string_vie
     if (it == c->entries.end()) {
         std::string offered;
         for (const std::string& e : c->entries) offered += (offered.empty() ? "\"" : ", \"") + e + "\"";
-        return "'" + std::string(control) + "' offers no entry \"" + std::string(entry) + "\" (it offers " +
-               (offered.empty() ? "none" : offered) + ")";
+        return cat({"'", control, "' offers no entry \"", entry, "\" (it offers ", offered.empty() ? "none" : offered,
+                    ")"});
     }
     c->selected = static_cast<int>(it - c->entries.begin());
     return run_action(*w, *c, XEQC_DBOX_MSG_CHANGE, c->selected);
@@ -243,7 +251,7 @@ std::string answer(XeqT_Dbox prompt, std::string_view button) {
         if (buttons[i].size() == button.size() &&
             strncasecmp(buttons[i].c_str(), button.data(), button.size()) == 0)
             index = static_cast<int>(i);
-    if (index < 0) return "the prompt '" + w->title + "' has no button '" + std::string(button) + "'";
+    if (index < 0) return cat({"the prompt '", w->title, "' has no button '", button, "'"});
     if (w->prompt.callback) w->prompt.callback(prompt, index);
     Xeq_Dbox_Destroy(prompt);
     return {};
@@ -293,7 +301,7 @@ std::string pick_popup(std::string_view entry) {
         if (menu.items[i] == entry || std::to_string(i + 1) == entry) index = static_cast<int>(i);
     if (index < 0) {
         bindings().popup = menu;
-        return "the popup menu has no entry '" + std::string(entry) + "'";
+        return cat({"the popup menu has no entry '", entry, "'"});
     }
     menu.proc(menu.state, index, menu.items[index].c_str());
     return {};
@@ -322,7 +330,7 @@ std::string run_menu_item(std::string_view text) {
             run();
             return {};
         }
-    return "the menu has no item '" + std::string(text) + "'";
+    return cat({"the menu has no item '", text, "'"});
 }
 
 void add_click_handler(ClickHandler handler) { bindings().click_handlers.push_back(std::move(handler)); }
