@@ -150,19 +150,32 @@ void RaBtState::clear_cell_cache() {
 
 // ---- tree -----------------------------------------------------------------------------
 
-RaBtTree::RaBtTree() : node_list(nullptr), file_path(nullptr) { QOV_FRAME("RaBtTree::RaBtTree()"); }
+RaBtTree::RaBtTree() : node_list(nullptr), file_path(nullptr) {
+    QOV_FRAME("RaBtTree::RaBtTree()");
+    kpl_list_init(&retired_routers);
+}
 
 namespace {
+
 void delete_routers(QovT_Ll_Desc* node_list) {
     if (node_list == nullptr) return;
     ra::delete_all<RaIpNode>(node_list);
     kpl_list_destroy(node_list, 0);
 }
+
+int position_in(const QovT_Ll_Desc* list, const void* item) {
+    const int size = list == nullptr ? 0 : kpl_list_size(list);
+    for (int i = 0; i < size; ++i)
+        if (kpl_list_access(list, i) == item) return i;
+    return -1;
+}
+
 } // namespace
 
 RaBtTree::~RaBtTree() {
     QOV_FRAME("RaBtTree::~RaBtTree()");
     delete_routers(node_list);
+    ra::delete_all<RaIpNode>(&retired_routers);
     kpl_mem_free(file_path);
 }
 
@@ -220,8 +233,25 @@ bool RaBtTree::set_file_path(const char* path) {
     return true;
 }
 
+// Every router ever listed is deleted exactly once, by the tree's
+// destructor: the tree owns the union of its lists, and retired_routers holds
+// the part the current list does not. Replacing a list is rare (the reader
+// gives one), so linear searches are cheap enough.
 void RaBtTree::set_node_list(QovT_Ll_Desc* node_lptr) {
     QOV_FRAME("RaBtTree::set_node_list(node_lptr)");
-    if (node_list != node_lptr) delete_routers(node_list);
+    if (node_list == node_lptr) return;
+    if (node_list != nullptr) {
+        for (int i = 0; i < kpl_list_size(node_list); ++i) {
+            void* router = kpl_list_access(node_list, i);
+            // Out of memory the router is kept alive unowned: a leak, where
+            // releasing it would leave the records dangling.
+            if (position_in(node_lptr, router) < 0 && position_in(&retired_routers, router) < 0)
+                kpl_list_insert(&retired_routers, router, KPLC_LISTPOS_TAIL);
+        }
+        kpl_list_destroy(node_list, 0);
+    }
+    for (int i = kpl_list_size(&retired_routers); i-- > 0;)
+        if (position_in(node_lptr, kpl_list_access(&retired_routers, i)) >= 0)
+            kpl_list_remove(&retired_routers, i);
     node_list = node_lptr;
 }

@@ -102,12 +102,15 @@ public:
     // Stores a copy of path (false when memory runs out).
     bool set_file_path(const char* path);
     const char* get_file_path() const { return file_path; }
-    // Takes ownership of a list (from kpl_list_create) of RaIpNode*; a list
-    // given before is released with its routers.
+    // Takes ownership of a list (from kpl_list_create) of RaIpNode*. A list
+    // given before is released, but its routers stay with the tree until it
+    // dies: the records filed so far still borrow them.
     void set_node_list(QovT_Ll_Desc* node_lptr);
     const QovT_Ll_Desc* get_node_list() const { return node_list; }
 
 private:
     QovT_Ll_Desc* node_list;
     char* file_path;
+    // Routers of replaced node lists that the current one does not hold.
+    QovT_Ll_Desc retired_routers;
 };
