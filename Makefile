@@ -2,11 +2,11 @@
 # packages, configure, build and run.
 PKGS := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
         libxml2-dev libgeotranz3-dev geotranz libtirpc-dev nlohmann-json3-dev \
-        libgeographiclib-dev libproj-dev binutils libedit-dev locales clang
+        libgeographiclib-dev libproj-dev binutils libedit-dev librsvg2-bin locales clang
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS := $(shell nproc)
 
-.PHONY: deps build build-asan test demo clean
+.PHONY: deps build build-asan test demo package clean
 
 deps:
 	@missing=$$(for p in $(PKGS); do \
@@ -32,6 +32,10 @@ test: build build-asan
 
 demo: build
 	./examples/demo.sh build
+
+# A Debian package of the whole tree, installed under /usr: build/nbx-suite_*.deb
+package: build
+	cmake --build build --target package
 
 clean:
 	rm -rf build build-asan

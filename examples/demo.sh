@@ -62,8 +62,31 @@ echo "== the IP report as exported to report.csv"
 cat "$out/report.csv"
 echo "== the saved model opened again: the window shows the preferences it kept"
 (cd "$out" && "$host" ui --model campus.json --plugin "$nbx" --script "$here/campus/reopen.ui")
+echo "== the main job on the enterprise example (script examples/enterprise/analysis.ui)"
+pictures="$build/demo-pictures"
+rm -rf "$pictures" && mkdir -p "$pictures"
+cp "$here/enterprise/enterprise.json" "$here/enterprise/enterprise.atv.xml" "$pictures/"
+(cd "$pictures" && "$host" ui --model enterprise.json --plugin "$nbx" --script "$here/enterprise/analysis.ui")
+if command -v rsvg-convert >/dev/null; then
+  for svg in "$pictures"/step*.svg; do rsvg-convert "$svg" -o "${svg%.svg}.png"; done
+fi
+echo "== pictures of each step: $pictures/step1.svg ... step4.svg (and .png)"
 echo "== reachability (nbx): which routers reach 10.1.1.0/24, read from campus.atv.xml"
-"$host" reach --model "$here/campus/campus.json" --network 10.1.1.0/24
+"$host" reach --plugin "$nbx" --model "$here/campus/campus.json" --network 10.1.1.0/24
+
+tovra="$build/plugins/tovra.i0.xeq.so"
+ploz="$build/plugins/ploz.i0.xeq.so"
+echo "== BGP route files from router listings (tovra, script examples/bgp-import/import.ui)"
+mkdir -p "$out/bgp-import/routes"
+cp -r "$here/bgp-import/peers.json" "$here/bgp-import/listings" "$out/bgp-import/"
+(cd "$out/bgp-import" && "$host" ui --model peers.json --plugin "$tovra" --script "$here/bgp-import/import.ui")
+echo "== the route file of router 10.0.0.3 for AS 700"
+cat "$out/bgp-import/routes/AS700_10_0_0_3-bgp_rib.gdf"
+echo "== a probe model for the scenario (ploz) in the model directory, printed"
+echo "mod_dirs: $out/bgp-import" > "$out/prefs"
+"$host" --prefs "$out/prefs" call --plugin "$ploz" --export atg_select_probes --text scenario \
+  --model "$out/bgp-import/peers.json" 2>/dev/null
+"$host" probes "$out/bgp-import/scenario.prb"
 
 if [ -x "$here/gxr-demo.sh" ]; then
   "$here/gxr-demo.sh" "$build"

@@ -17,7 +17,9 @@ run() {
 }
 
 run convert -t UT 38 -77
-run convert -t MG -q precision=3 38 -77
+run convert -t MG -g 3 38 -77
+run convert -t UT "38d30'15.5\"N" "77d0'30\"W"
+run convert -s MG -d 18SUH2439607702
 run convert -s MG 18SUH2439607702
 points='38,-77
 51.4778,-0.0015

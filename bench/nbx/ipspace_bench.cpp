@@ -94,7 +94,7 @@ const Generated& generated() {
         }
         Xeq_Host_Model_Current_Set(out.model);
         Xeq_Host_Echo_Set(0);
-        nbx_xeq_init();
+        nbx_ed_xeq_init();
         return out;
     }();
     return g;

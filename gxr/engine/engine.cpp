@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <numbers>
 #include <optional>
@@ -309,6 +310,9 @@ class TableGuard {
   TableGuard& operator=(const TableGuard&) = delete;
 
   bool saved() const { return saved_; }
+  const std::string& table() const { return table_; }
+  // The table as it was before the definition.
+  const std::string& content() const { return content_; }
   void keep() { kept_ = true; }
 
  private:
@@ -323,6 +327,57 @@ void recoverInterruptedDefinition(const std::string& path) {
   const std::string backup = backupPath(table);
   if (::access(backup.c_str(), F_OK) == 0) std::rename(backup.c_str(), table.c_str());
 }
+
+// A number as a table column: 15 significant digits keep every value a
+// caller can mean (3.7 itself writes whole units, which moves a datum by up
+// to half a metre and its area by up to half a degree), in the width of the
+// shipped columns where the value fits.
+std::string column(double value, int width) {
+  char text[40];
+  std::snprintf(text, sizeof text, " %*.15g", width, value);
+  return text;
+}
+
+std::string padded(std::string text, std::size_t width) {
+  if (text.size() < width) text.resize(width, ' ');
+  return text;
+}
+
+// Lines in the layout 3.7 reads and writes, a user definition marked by '*'.
+std::string datumLine(const std::string& code, const char* name, const std::string& ellipsoid, double dx, double dy,
+                      double dz, double sx, double sy, double sz, double south, double north, double west,
+                      double east) {
+  std::string line = "*" + padded(code, 8) + padded("\"" + std::string(name) + "\"", 33) + ellipsoid;
+  for (double v : {dx, sx, dy, sy, dz, sz}) line += column(v, 4);
+  for (double radians : {south, north, west, east}) line += column(radians / kDegree, 4);
+  return line + " \n";
+}
+
+std::string ellipsoidLine(const std::string& code, const char* name, double semiMajor, double semiMinor) {
+  return "*" + padded(name, 30) + code + column(semiMajor, 0) + column(semiMinor, 0) +
+         column(semiMajor / (semiMajor - semiMinor), 0) + " \n";
+}
+
+// The table with one line added, ending in a line break whatever the
+// last line did.
+std::string withLine(std::string table, const std::string& line) {
+  if (!table.empty() && table.back() != '\n') table += '\n';
+  return table + line;
+}
+
+// Bounds of what a definition may hold. The largest shift of the shipped
+// datums is under 2 km; one beyond 100 km, or an error as large, is a
+// mistake, not a datum. The shipped ellipsoids lie within a few kilometres
+// of 6378 km.
+constexpr double kMaxShift = 100000;
+constexpr double kMinSemiMajorAxis = 6000000;
+constexpr double kMaxSemiMajorAxis = 7000000;
+
+bool validShift(double d) { return std::isfinite(d) && std::fabs(d) <= kMaxShift; }
+// 3.7 takes -1 for an unknown error.
+bool validSigma(double s) { return s == -1 || (std::isfinite(s) && s > 0 && s <= kMaxShift); }
+bool validLatitude(double r) { return std::isfinite(r) && std::fabs(r) <= 90 * kDegree; }
+bool validLongitude(double r) { return std::isfinite(r) && std::fabs(r) <= 180 * kDegree; }
 
 ccs::HeightType::Enum heightTypeFor37(int heightType) {
   switch (heightType) {
@@ -504,6 +559,49 @@ long georefMinuteBits(std::string_view text) {
   return bits;
 }
 
+// 3.7 aborts, faults or answers with garbage when a value it computes with
+// is not a finite number, so such values never reach it. Each refused value
+// marks its side with the bit of its field, or with words of its own where
+// no bit stands for the field.
+struct FiniteField {
+  double value;
+  long bit;
+  const char* words = nullptr;
+};
+
+// Which parameter fields a system reads, as parametersFor37 passes them.
+enum ParameterUse : unsigned {
+  kUsesCentralMeridian = 1, kUsesOriginLatitude = 2, kUsesParallels = 4, kUsesScale = 8,
+  kUsesFalseOrigin = 16, kUsesLocalOrigin = 32,
+};
+
+unsigned parameterUse(int type) {
+  constexpr unsigned kMap3 = kUsesCentralMeridian | kUsesFalseOrigin;
+  constexpr unsigned kMap4 = kMap3 | kUsesOriginLatitude;
+  switch (type) {
+    case kLocalCartesian: return kUsesCentralMeridian | kUsesOriginLatitude | kUsesLocalOrigin;
+    case kAlbers:
+    case kLambert: return kMap4 | kUsesParallels;
+    case kBonne:
+    case kCassini:
+    case kCylindricalEqualArea:
+    case kOrthographic:
+    case kPolyconic:
+    case kEquidistantCylindrical:
+    case kPolarStereographic: return kMap4;
+    case kEckert4:
+    case kEckert6:
+    case kMiller:
+    case kMollweide:
+    case kSinusoidal:
+    case kVanDerGrinten: return kMap3;
+    case kMercator:
+    case kTransverseCylindricalEqualArea:
+    case kTransverseMercator: return kMap4 | kUsesScale;
+    default: return 0;
+  }
+}
+
 constexpr double kTransverseMercatorWarningLimit = 9 * kDegree;
 
 }  // namespace
@@ -545,6 +643,7 @@ struct Engine::State {
   std::atomic<bool> ready{false};
   std::unique_ptr<ccs::CoordinateConversionService> anchor;
   std::unique_ptr<ccs::CoordinateConversionService> service;
+  std::unique_ptr<ccs::CoordinateConversionService> toGeodetic;
   bool dirty = true;
   int precision = 5;
   std::string tableDirectory;
@@ -561,6 +660,58 @@ struct Engine::State {
   SideState& side(Side s) { return sides[static_cast<int>(s)]; }
   const SideState& side(Side s) const { return sides[static_cast<int>(s)]; }
 
+  // The tables as this process loaded them.
+  std::string loadedDatums;
+  std::string loadedEllipsoids;
+  std::string datumTable() const { return realFile(joinPath(tableDirectory, "3_param.dat")); }
+  std::string ellipsoidTable() const { return realFile(joinPath(tableDirectory, "ellips.dat")); }
+
+  static std::string contentOf(const std::string& path) { return readFile(path).value_or(std::string()); }
+
+  // Loads the tables afresh: 3.7 reads them only when its first service is
+  // made, so every service goes first. False when 3.7 cannot load them; the
+  // engine is then without tables until initialised again.
+  bool loadTables() {
+    settleAccuracy();
+    accuracyPending = false;
+    toGeodetic.reset();
+    service.reset();
+    anchor.reset();
+    ccs::GeodeticParameters ellipsoidal(CT::geodetic, ccs::HeightType::ellipsoidHeight);
+    try {
+      anchor = std::make_unique<ccs::CoordinateConversionService>("WGE", &ellipsoidal, "WGE", &ellipsoidal);
+    } catch (...) {
+      ready.store(false, std::memory_order_release);
+      return false;
+    }
+    rememberTables();
+    dirty = true;
+    return true;
+  }
+
+  void rememberTables() {
+    loadedDatums = contentOf(datumTable());
+    loadedEllipsoids = contentOf(ellipsoidTable());
+  }
+
+  // Another process may have defined datums or ellipsoids since this one
+  // loaded the tables; a definition starts from the tables on disk so that
+  // its rewrite keeps them. The caller holds the directory's table lock.
+  bool followDisk() {
+    recoverInterruptedDefinition(datumTable());
+    recoverInterruptedDefinition(ellipsoidTable());
+    if (contentOf(datumTable()) == loadedDatums && contentOf(ellipsoidTable()) == loadedEllipsoids) return true;
+    return loadTables();
+  }
+
+  // Marks the input side with why a definition is refused.
+  int refuseDefinition(const char* words) {
+    SideState& in = side(Side::input);
+    clear(in);
+    in.unmapped = words;
+    return kDatumError;
+  }
+
   ccs::DatumLibrary* datums() const { return anchor->getDatumLibrary(); }
   ccs::EllipsoidLibrary* ellipsoids() const { return anchor->getEllipsoidLibrary(); }
 
@@ -572,6 +723,59 @@ struct Engine::State {
 
   void clearStatus() {
     for (SideState& s : sides) clear(s);
+  }
+
+  // Marks the side for every field that is not finite; true when all are.
+  static bool requireFinite(SideState& s, std::initializer_list<FiniteField> fields) {
+    bool finite = true;
+    for (const FiniteField& f : fields) {
+      if (std::isfinite(f.value)) continue;
+      finite = false;
+      s.status |= f.bit;
+      if (f.words != nullptr && s.unmapped.find(f.words) == std::string::npos) {
+        if (!s.unmapped.empty()) s.unmapped += '\n';
+        s.unmapped += f.words;
+      }
+    }
+    return finite;
+  }
+
+  // The values of a point of the side's system.
+  static bool finiteCoordinates(SideState& s) {
+    const Coordinates& c = s.coordinates;
+    switch (s.type) {
+      case kGeodetic:
+        return requireFinite(s, {{c.latitude, kLatitudeError}, {c.longitude, kLongitudeError},
+                                 {c.height, 0, "Height out of range"}});
+      case kGeocentric:
+      case kLocalCartesian:
+        return requireFinite(s, {{c.x, kEastingError}, {c.y, kNorthingError}, {c.z, 0, "Z out of range"}});
+      case kGeoref:
+      case kMgrs: return true;
+      default: return requireFinite(s, {{c.easting, kEastingError}, {c.northing, kNorthingError}});
+    }
+  }
+
+  // The parameters the side's system reads.
+  static bool finiteParameters(SideState& s, int type, const Parameters& p) {
+    const unsigned use = parameterUse(type);
+    // Local Cartesian and Polar Stereographic read a longitude of origin
+    // from the central-meridian field.
+    const long meridianBit =
+        type == kLocalCartesian || type == kPolarStereographic ? kOriginLongitudeError : kCentralMeridianError;
+    bool finite = true;
+    if (use & kUsesCentralMeridian) finite &= requireFinite(s, {{p.centralMeridian, meridianBit}});
+    if (use & kUsesOriginLatitude) finite &= requireFinite(s, {{p.originLatitude, kOriginLatitudeError}});
+    if (use & kUsesParallels)
+      finite &= requireFinite(s, {{p.standardParallel1, kStandardParallel1Error},
+                                  {p.standardParallel2, kStandardParallel2Error}});
+    if (use & kUsesScale) finite &= requireFinite(s, {{p.scaleFactor, kScaleFactorError}});
+    if (use & kUsesFalseOrigin)
+      finite &= requireFinite(s, {{p.falseEasting, kEastingError}, {p.falseNorthing, kNorthingError}});
+    if (use & kUsesLocalOrigin)
+      finite &= requireFinite(s, {{p.originHeight, 0, "Origin height out of range"},
+                                  {p.orientation, 0, "Orientation out of range"}});
+    return finite;
   }
 
   // Spreads a 3.7 message over the two sides. A "Input <name>: " or
@@ -653,6 +857,7 @@ struct Engine::State {
     }
     side(Side::input).tuple = tupleFor37(side(Side::input).type, precision);
     side(Side::output).tuple = tupleFor37(side(Side::output).type, precision);
+    buildToGeodetic();
     dirty = false;
     return 0;
   }
@@ -669,31 +874,65 @@ struct Engine::State {
       case kGeoref: in.status |= georefMinuteBits(c.text); break;
       default: break;
     }
-    return in.status != 0 ? kInputError : 0;
+    finiteCoordinates(in);
+    return in.status != 0 || !in.unmapped.empty() ? kInputError : 0;
   }
 
   // 3.7's Transverse Mercator stays silent far from the central meridian;
-  // the warning is given here where the geodetic longitude is at hand.
+  // the warning is given here from the point's geodetic longitude, which a
+  // geodetic other side holds and which is worked out from the Transverse
+  // Mercator side's own point otherwise.
   int transverseMercatorWarning() {
-    const SideState& in = side(Side::input);
-    SideState& out = side(Side::output);
-    double longitude = 0, centralMeridian = 0;
     Side warned;
-    if (in.type == kGeodetic && out.type == kTransverseMercator) {
-      longitude = in.coordinates.longitude;
-      centralMeridian = out.parameters.centralMeridian;
+    if (side(Side::output).type == kTransverseMercator) {
       warned = Side::output;
-    } else if (in.type == kTransverseMercator && out.type == kGeodetic) {
-      longitude = out.coordinates.longitude;
-      centralMeridian = in.parameters.centralMeridian;
+    } else if (side(Side::input).type == kTransverseMercator) {
       warned = Side::input;
     } else {
       return 0;
     }
-    double delta = std::remainder(longitude - centralMeridian, 2 * std::numbers::pi);
+    const SideState& other = side(warned == Side::output ? Side::input : Side::output);
+    double longitude = 0;
+    if (other.type == kGeodetic) {
+      longitude = other.coordinates.longitude;
+    } else if (!transverseMercatorLongitude(warned, &longitude)) {
+      return 0;
+    }
+    double delta = std::remainder(longitude - side(warned).parameters.centralMeridian, 2 * std::numbers::pi);
     if (std::fabs(delta) <= kTransverseMercatorWarningLimit) return 0;
     side(warned).status |= kLongitudeWarning;
     return warned == Side::input ? kInputWarning : kOutputWarning;
+  }
+
+  // The geodetic longitude of the Transverse Mercator side's point.
+  bool transverseMercatorLongitude(Side tm, double* longitude) {
+    if (!toGeodetic) return false;
+    ccs::GeodeticCoordinates geodetic(CT::geodetic);
+    ccs::Accuracy unknown, estimate;
+    try {
+      toGeodetic->convertSourceToTarget(side(tm).tuple.get(), &unknown, geodetic, estimate);
+    } catch (...) {
+      return false;
+    }
+    *longitude = geodetic.longitude();
+    return std::isfinite(*longitude);
+  }
+
+  // A service from a Transverse Mercator side to geodetic coordinates on the
+  // same datum, for the distortion warning when the other side is neither.
+  void buildToGeodetic() {
+    toGeodetic.reset();
+    const Side tm = side(Side::output).type == kTransverseMercator ? Side::output : Side::input;
+    const Side other = tm == Side::output ? Side::input : Side::output;
+    if (side(tm).type != kTransverseMercator || side(other).type == kGeodetic) return;
+    char datum[32] = {};
+    if (!datumCode(side(tm).datum, datum)) return;
+    auto from = parametersFor37(kTransverseMercator, side(tm).parameters);
+    ccs::GeodeticParameters to(CT::geodetic, ccs::HeightType::noHeight);
+    try {
+      toGeodetic = std::make_unique<ccs::CoordinateConversionService>(datum, from.get(), datum, &to);
+    } catch (...) {
+    }
   }
 };
 
@@ -766,6 +1005,7 @@ int Engine::initialize() {
     side = SideState{};
     side.parameters = defaultParameters(kGeodetic);
   }
+  s.rememberTables();
   s.dirty = true;
   s.lastAccuracy = {};
   s.ready.store(true, std::memory_order_release);
@@ -836,9 +1076,10 @@ int Engine::setParameters(Side side, int type, const Parameters& parameters) {
   if (!initialized()) return kNotInitialized;
   SideState& s = state_->side(side);
   if (type != s.type) return kInvalidType;
+  State::clear(s);
+  if (!State::finiteParameters(s, type, parameters)) return side == Side::input ? kInputError : kOutputError;
   Parameters previous = s.parameters;
   s.parameters = parameters;
-  State::clear(s);
   // 3.7 checks parameters only when a service is built; build one now so
   // that a bad value is refused here and the side keeps its old values.
   int bits = state_->rebuild(side);
@@ -912,6 +1153,8 @@ int Engine::convert() {
   if (const char* warning = out.tuple->warningMessage(); warning[0] != '\0')
     bits |= s.absorb(warning, Side::input, false);
   loadOutput(out.type, out.tuple.get(), out.coordinates);
+  // A result that is not a number is no result, whatever 3.7 says of it.
+  if (!State::finiteCoordinates(out)) return bits | kOutputError;
   bits |= s.transverseMercatorWarning();
   s.accuracyPending = true;
   s.pendingOutputType = out.type;
@@ -1024,6 +1267,7 @@ int Engine::defineDatum(const char* code, const char* name, const char* ellipsoi
                         double dy, double dz, double sx, double sy, double sz, double south,
                         double north, double west, double east) {
   if (!initialized()) return kNotInitialized;
+  State& s = *state_;
   // 3.7 aborts the process on an over-long name and loses the table on a
   // name it cannot read back; such definitions never reach it.
   std::optional<std::string> c = codeFor37(code, kDatumCodeLength);
@@ -1031,16 +1275,30 @@ int Engine::defineDatum(const char* code, const char* name, const char* ellipsoi
   if (!c || !e || !storable(*c, kDatumCodeLength, false) || name == nullptr ||
       !storable(std::string_view(name, strnlen(name, kDatumNameLength + 1)), kDatumNameLength, true))
     return kDatumError;
-  State& s = *state_;
-  TableGuard guard(joinPath(s.tableDirectory, "3_param.dat"));
+  // A value that is no number would be written into the table and make
+  // every later conversion on the datum fail or crash.
+  if (!validShift(dx) || !validShift(dy) || !validShift(dz))
+    return s.refuseDefinition("Datum shift must be a finite number of at most 100 km");
+  if (!validSigma(sx) || !validSigma(sy) || !validSigma(sz))
+    return s.refuseDefinition("Standard error values must be positive, or -1 if unknown");
+  if (!validLatitude(south) || !validLatitude(north) || !validLongitude(west) || !validLongitude(east))
+    return s.refuseDefinition("Invalid local datum domain of validity");
+  if (!s.followDisk()) return kDatumError;
+  TableGuard guard(s.datumTable());
   if (!guard.saved()) return kDatumError;
   long countBefore = 0;
   s.datums()->getDatumCount(&countBefore);
   try {
     s.datums()->defineDatum(0, c->c_str(), name, e->c_str(), dx, dy, dz, sx, sy, sz, west, east,
                             south, north, 0, 0, 0, 1.0);
-    guard.keep();
-    return 0;
+    // 3.7 has rewritten every line in whole units; the table becomes the
+    // one it was plus the new line, and is loaded again so that this
+    // process converts with what every later one reads.
+    const std::string line = datumLine(*c, name, *e, dx, dy, dz, sx, sy, sz, south, north, west, east);
+    if (writeFileAtomically(guard.table(), withLine(guard.content(), line))) {
+      guard.keep();
+      return s.loadTables() ? 0 : kDatumError;
+    }
   } catch (ccs::CoordinateConversionException& ex) {
     State::clear(s.side(Side::input));
     s.absorb(ex.getMessage(), Side::input, true);
@@ -1057,6 +1315,8 @@ int Engine::defineDatum(const char* code, const char* name, const char* ellipsoi
   }
   return kDatumError;
 }
+
+const std::string& Engine::tableDirectory() const { return state_->tableDirectory; }
 
 int Engine::ellipsoidCount(long* count) const {
   if (!initialized()) return kNotInitialized;
@@ -1109,8 +1369,9 @@ int Engine::defineEllipsoid(const char* code, const char* name, double semiMajor
   State& s = *state_;
   SideState& in = s.side(Side::input);
   State::clear(in);
-  if (!(semiMajor > 0)) in.status |= kSemiMajorAxisError;
-  if (!(semiMinor > 0)) in.status |= kSemiMinorAxisError;
+  if (!(std::isfinite(semiMajor) && semiMajor >= kMinSemiMajorAxis && semiMajor <= kMaxSemiMajorAxis))
+    in.status |= kSemiMajorAxisError;
+  if (!(std::isfinite(semiMinor) && semiMinor > 0)) in.status |= kSemiMinorAxisError;
   if (!(semiMajor > semiMinor)) in.status |= kAxisOrderError;
   if (in.status != 0) return kDatumError;
   // A name of 29 characters or more fills 3.7's fixed-width column and reads
@@ -1120,14 +1381,22 @@ int Engine::defineEllipsoid(const char* code, const char* name, double semiMajor
       name == nullptr ||
       !storable(std::string_view(name, strnlen(name, kEllipsoidNameLength)), kEllipsoidNameLength - 1, true))
     return kDatumError;
-  TableGuard guard(joinPath(s.tableDirectory, "ellips.dat"));
+  if (!s.followDisk()) return kDatumError;
+  TableGuard guard(s.ellipsoidTable());
   if (!guard.saved()) return kDatumError;
   long countBefore = 0;
   s.ellipsoids()->getEllipsoidCount(&countBefore);
   try {
     s.ellipsoids()->defineEllipsoid(c->c_str(), name, semiMajor, (semiMajor - semiMinor) / semiMajor);
-    guard.keep();
-    return 0;
+    // As for datums: the table it was plus the new line, loaded again.
+    std::string upper = *c;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
+    const std::string line = ellipsoidLine(upper, name, semiMajor, semiMinor);
+    if (writeFileAtomically(guard.table(), withLine(guard.content(), line))) {
+      guard.keep();
+      return s.loadTables() ? 0 : kDatumError;
+    }
   } catch (ccs::CoordinateConversionException& ex) {
     s.absorb(ex.getMessage(), Side::input, true);
   } catch (...) {

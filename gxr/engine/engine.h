@@ -169,6 +169,14 @@ class Engine {
   int datumName(long index, char* name) const;  // kDatumNameLength + 1 bytes
   int datumIndex(const char* code, long* index) const;
   int datumEllipsoidCode(long index, char* code) const;  // kEllipsoidCodeLength + 1
+  // The directory of the tables, known once initialised.
+  const std::string& tableDirectory() const;
+
+  // Definitions start from the tables as they are on disk, keep every entry
+  // there and store the values exactly enough that this process, which
+  // loads the tables again, and every later one convert alike. Other
+  // processes may define at the same time: the caller holds the table
+  // directory's lock across processes (the library's table lock).
   // Bounds in radians. The datum file is rewritten; it is left as it was
   // when the definition is refused.
   int defineDatum(const char* code, const char* name, const char* ellipsoidCode,

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 #include "dtcc.hpp"
 
@@ -181,44 +182,12 @@ void releaseList(char** codes, char** names, int count) {
 
 }  // namespace
 
-extern "C" {
+namespace gxr::dtcc {
 
-int GXR_CoordParamSet(int direction, int type, const GxrCoordParams* params) {
-  if (params == nullptr) return GXR_NULL_POINTER;
-  if (!validType(type)) return GXR_INVALID_FLAG;
-  if (type == GXR_CS_GEOCENTRIC || type == GXR_CS_UPS) return GXR_OK;
-  if (direction != 0 && direction != 1) return translate(eng::kInvalidDirection);
-  Engine& engine = Engine::instance();
-  int status = 0;
-  if (type == GXR_CS_GEOREF || type == GXR_CS_MGRS) {
-    status = engine.setPrecision(params->precision);
-  } else {
-    const Side side = direction == 0 ? Side::input : Side::output;
-    status = engine.setParameters(side, type, parametersOf(type, *params));
-  }
-  return status != 0 ? translate(status) : GXR_OK;
-}
-
-int GXR_CoordPointSet(int type, int index, const void* points) {
-  if (points == nullptr) return GXR_NULL_POINTER;
-  if (!validType(type) || index < 0) return GXR_INVALID_FLAG;
-  return loadPoint(Engine::instance(), type, points, index, false);
-}
-
-int GXR_CoordinateGet(int type, int index, void* points) {
-  if (points == nullptr) return GXR_NULL_POINTER;
-  Engine& engine = Engine::instance();
-  const int converted = engine.convert();
-  if (converted & ~eng::kWarningBits) return translate(converted);
-  if (!validType(type) || index < 0) return GXR_INVALID_FLAG;
-  if (int status = checkSideType(Side::output, type); status != 0) return translate(converted | status);
-  return readPoint(engine, converted, type, points, index);
-}
-
-int GXR_CoordinatesConvert(const char* inputDatum, const char* outputDatum, const char* inputSystem,
-                           const char* outputSystem, const GxrCoordParams* inputParams,
-                           const GxrCoordParams* outputParams, int count, const void* inputPoints,
-                           GxrPointArray* result, GxrDiagnostic* diagnostic) {
+int convertBatch(const char* inputDatum, const char* outputDatum, const char* inputSystem, const char* outputSystem,
+                 const GxrCoordParams* inputParams, const GxrCoordParams* outputParams, int count,
+                 const void* inputPoints, GxrPointArray* result, GxrDiagnostic* diagnostic,
+                 const std::function<int(engine::Engine&)>& afterwards) {
   if (inputDatum == nullptr || outputDatum == nullptr || inputSystem == nullptr ||
       outputSystem == nullptr || result == nullptr || diagnostic == nullptr ||
       (count > 0 && inputPoints == nullptr))
@@ -265,9 +234,53 @@ int GXR_CoordinatesConvert(const char* inputDatum, const char* outputDatum, cons
     }
     const int diagnosticStatus = GXR_DtccDiagnosticGet(engineStatus, diagnostic);
     if (libraryStatus != GXR_OK) return libraryStatus;
+    if (diagnosticStatus == GXR_OK && engineStatus == 0 && afterwards) return afterwards(engine);
     if (diagnosticStatus != GXR_OK) return diagnosticStatus;
     return engineStatus != 0 ? translate(engineStatus) : GXR_OK;
   });
+}
+
+}  // namespace gxr::dtcc
+
+extern "C" {
+
+int GXR_CoordParamSet(int direction, int type, const GxrCoordParams* params) {
+  if (params == nullptr) return GXR_NULL_POINTER;
+  if (!validType(type) || (direction != 0 && direction != 1)) return GXR_INVALID_FLAG;
+  if (type == GXR_CS_GEOCENTRIC || type == GXR_CS_UPS) return GXR_OK;
+  Engine& engine = Engine::instance();
+  int status = 0;
+  if (type == GXR_CS_GEOREF || type == GXR_CS_MGRS) {
+    status = engine.setPrecision(params->precision);
+  } else {
+    const Side side = direction == 0 ? Side::input : Side::output;
+    status = engine.setParameters(side, type, parametersOf(type, *params));
+  }
+  return status != 0 ? translate(status) : GXR_OK;
+}
+
+int GXR_CoordPointSet(int type, int index, const void* points) {
+  if (points == nullptr) return GXR_NULL_POINTER;
+  if (!validType(type) || index < 0) return GXR_INVALID_FLAG;
+  return loadPoint(Engine::instance(), type, points, index, false);
+}
+
+int GXR_CoordinateGet(int type, int index, void* points) {
+  if (points == nullptr) return GXR_NULL_POINTER;
+  Engine& engine = Engine::instance();
+  const int converted = engine.convert();
+  if (converted & ~eng::kWarningBits) return translate(converted);
+  if (!validType(type) || index < 0) return GXR_INVALID_FLAG;
+  if (int status = checkSideType(Side::output, type); status != 0) return translate(converted | status);
+  return readPoint(engine, converted, type, points, index);
+}
+
+int GXR_CoordinatesConvert(const char* inputDatum, const char* outputDatum, const char* inputSystem,
+                           const char* outputSystem, const GxrCoordParams* inputParams,
+                           const GxrCoordParams* outputParams, int count, const void* inputPoints,
+                           GxrPointArray* result, GxrDiagnostic* diagnostic) {
+  return convertBatch(inputDatum, outputDatum, inputSystem, outputSystem, inputParams, outputParams, count,
+                      inputPoints, result, diagnostic, {});
 }
 
 int GXR_CoordinateConvert(const char* inputDatum, const char* outputDatum, int inputType, int outputType,

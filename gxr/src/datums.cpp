@@ -1,9 +1,11 @@
 // Datums and ellipsoids: the engine's catalogues, user definitions, datum
 // shifts with their accuracy, and heights above the geoid.
 #include <cstring>
+#include <functional>
 
 #include "angles.hpp"
 #include "dtcc.hpp"
+#include "posix_file.hpp"
 
 namespace {
 
@@ -15,6 +17,25 @@ using namespace gxr::dtcc;
 namespace eng = gxr::engine;
 
 using gxr::kRadiansPerDegree;
+
+// Holds the user directory's table lock across a definition, which other
+// processes on the same directory may make at the same moment.
+gxr::UniqueFd lockUserTables(const Engine& engine) { return gxr::lockTables(engine.tableDirectory().c_str()); }
+
+// The datum shift of GXR_DatumConvert, with afterwards run inside its hold
+// of the engine lock (see convertBatch).
+int shiftDatum(const char* sourceDatum, const char* targetDatum, const GxrPointArray* input, GxrPointArray* output,
+               const std::function<int(Engine&)>& afterwards) {
+  GxrCoordParams meanSeaLevel{};
+  meanSeaLevel.heightType = GXR_HEIGHT_GEOID;
+  GxrPointArray result{};
+  GxrDiagnostic diagnostic{};
+  const int status = convertBatch(sourceDatum, targetDatum, "GD", "GD", &meanSeaLevel, &meanSeaLevel, input->count,
+                                  input->points, &result, &diagnostic, afterwards);
+  output->count = result.points != nullptr ? result.count : 0;
+  output->points = result.points;
+  return status;
+}
 
 // Cuts a caller's text to the table's width.
 template <std::size_t N>
@@ -107,6 +128,7 @@ int GXR_UserDatumDefine(const char* code, const char* name, const char* ellipsoi
     char datumCode[eng::kDatumCodeLength + 1], datumName[eng::kDatumNameLength + 1];
     cutInto(datumCode, code);
     cutInto(datumName, name);
+    const gxr::UniqueFd tables = lockUserTables(engine);
     const int engineStatus = engine.defineDatum(
         datumCode, datumName, ellipsoidCode, deltaX, deltaY, deltaZ, sigmaX, sigmaY, sigmaZ,
         south * kRadiansPerDegree, north * kRadiansPerDegree, west * kRadiansPerDegree,
@@ -124,6 +146,7 @@ int GXR_UserEllipsoidDefine(const char* code, const char* name, double semiMajor
     cutInto(ellipsoidCode, code);
     cutInto(ellipsoidName, name);
     const double semiMinor = (1 - 1 / inverseFlattening) * semiMajor;
+    const gxr::UniqueFd tables = lockUserTables(engine);
     const int engineStatus = engine.defineEllipsoid(ellipsoidCode, ellipsoidName, semiMajor, semiMinor);
     if (int status = GXR_DtccDiagnosticGet(engineStatus, diagnostic); status != GXR_OK) return status;
     return engineStatus != 0 ? translate(engineStatus) : GXR_OK;
@@ -134,15 +157,7 @@ int GXR_DatumConvert(const char* sourceDatum, const char* targetDatum, const Gxr
                      GxrPointArray* output) {
   if (sourceDatum == nullptr || targetDatum == nullptr || input == nullptr || output == nullptr)
     return GXR_NULL_POINTER;
-  GxrCoordParams meanSeaLevel{};
-  meanSeaLevel.heightType = GXR_HEIGHT_GEOID;
-  GxrPointArray result{};
-  GxrDiagnostic diagnostic{};
-  const int status = GXR_CoordinatesConvert(sourceDatum, targetDatum, "GD", "GD", &meanSeaLevel, &meanSeaLevel,
-                                            input->count, input->points, &result, &diagnostic);
-  output->count = result.points != nullptr ? result.count : 0;
-  output->points = result.points;
-  return status;
+  return shiftDatum(sourceDatum, targetDatum, input, output, {});
 }
 
 int GXR_DatumTransformationAccuracyGet(const char* sourceDatum, const char* targetDatum, const GxrPoint3* point,
@@ -155,19 +170,17 @@ int GXR_DatumTransformationAccuracyGet(const char* sourceDatum, const char* targ
   if (accuracy.status() != GXR_OK) return accuracy.status();
   *circularError = *linearError = *sphericalError = -2.0;
   GxrPointArray input{1, const_cast<GxrPoint3*>(point)}, shifted{};
-  const int status = GXR_DatumConvert(sourceDatum, targetDatum, &input, &shifted);
+  // The estimate is read in the same hold of the engine lock as the shift:
+  // released in between, another thread's conversion could replace it.
+  AccuracyEstimate estimate;
+  int engineStatus = 0;
+  const int status = shiftDatum(sourceDatum, targetDatum, &input, &shifted, [&](Engine& engine) {
+    engineStatus = engine.accuracy(&estimate);
+    return GXR_OK;
+  });
   // Only the estimate is wanted, not the shifted point.
   GXR_PtrFree(&shifted.points);
   if (status != GXR_OK) return status;
-  // Read under the engine lock so that another thread's conversion cannot
-  // change the estimate half-way through the read.
-  AccuracyEstimate estimate;
-  int engineStatus = 0;
-  {
-    gxr::LockHold hold(gxr::engineLock());
-    if (hold.status() != GXR_OK) return hold.status();
-    engineStatus = Engine::instance().accuracy(&estimate);
-  }
   if (engineStatus != 0) {
     GXR_DtccDiagnosticGet(engineStatus, diagnostic);
     return translate(engineStatus);
@@ -211,7 +224,7 @@ int GXR_VerticalDatumConvert(int direction, double latitude, double longitude, d
     combined |= read;
     if (int s = GXR_DtccDiagnosticGet(combined, diagnostic); s != GXR_OK) return s;
     return (combined & ~eng::kWarningBits) != 0 ? translate(combined) : GXR_OK;
-  });
+  }, Release::ignored);
 }
 
 }  // extern "C"

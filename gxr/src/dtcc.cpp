@@ -2,6 +2,8 @@
 // record and the translation of engine statuses into library codes.
 #include "dtcc.hpp"
 
+#include "posix_file.hpp"
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -18,23 +20,32 @@ using engine::Side;
 constexpr int kNoRefresh = 6;
 constexpr std::size_t kPathSize = 1024;
 
-// Set once, never cleared: a failed first initialisation is not retried.
+// Set once the engine is up, never cleared; a failed initialisation leaves
+// it clear so that a later call tries again.
 std::atomic<bool> gInitialised{false};
 // Meaningful to one caller at a time; atomic only so that concurrent callers
 // read a whole value.
 std::atomic<int> gLastEngineStatus{0};
 
 // The "NAME=value" texts handed to putenv: the environment points into them
-// for the rest of the process, so they are never released.
+// for the rest of the process, so one is released only when a retried
+// initialisation has put another in its place.
 char* gEnvironmentTexts[3] = {};
 
 int exportVariable(int slot, const char* name, const std::string& value) {
-  const std::size_t size = std::strlen(name) + value.size() + 1;
-  char* text = newText(size);
+  const std::string wanted = name + value;
+  char*& current = gEnvironmentTexts[slot];
+  if (current != nullptr && wanted == current) return GXR_OK;
+  char* text = newText(wanted.size() + 1);
   if (text == nullptr) return GXR_NO_MEMORY;
-  std::snprintf(text, size, "%s%s", name, value.c_str());
-  gEnvironmentTexts[slot] = text;
-  return ::putenv(text) == 0 ? GXR_OK : GXR_NO_MEMORY;
+  std::memcpy(text, wanted.c_str(), wanted.size() + 1);
+  if (::putenv(text) != 0) {
+    GXR_PtrFree(reinterpret_cast<void**>(&text));
+    return GXR_NO_MEMORY;
+  }
+  GXR_PtrFree(reinterpret_cast<void**>(&current));
+  current = text;
+  return GXR_OK;
 }
 
 struct TablePaths {
@@ -63,7 +74,7 @@ int refreshTable(const char* master, const char* user, int refresh) {
   return status;
 }
 
-int initialiseOnce(int datumRefresh, int ellipsoidRefresh, GxrDiagnostic* diagnostic) {
+int initialise(int datumRefresh, int ellipsoidRefresh, GxrDiagnostic* diagnostic) {
   char* value = nullptr;
   if (int status = GXR_EnvGet("USER_DATA", &value); status != GXR_OK) return status;
   // Copied at once: the putenv calls below may move the environment.
@@ -73,6 +84,11 @@ int initialiseOnce(int datumRefresh, int ellipsoidRefresh, GxrDiagnostic* diagno
   if (status != GXR_OK) return status;
   const std::string dataDir = value;
 
+  // The environment changes under the engine lock: a retry after a failed
+  // initialisation may come from any thread.
+  LockHold hold(engineLock());
+  if (hold.status() != GXR_OK) return hold.status();
+  if (gInitialised.load(std::memory_order_acquire)) return GXR_OK;
   if ((status = exportVariable(0, "DATUM_DATA=", userDir)) != GXR_OK) return status;
   if ((status = exportVariable(1, "ELLIPSOID_DATA=", userDir)) != GXR_OK) return status;
   if ((status = exportVariable(2, "GEOID_DATA=", dataDir)) != GXR_OK) return status;
@@ -80,14 +96,18 @@ int initialiseOnce(int datumRefresh, int ellipsoidRefresh, GxrDiagnostic* diagno
   if ((status = composePaths(userDir, &user)) != GXR_OK) return status;
   if ((status = composePaths(dataDir, &master)) != GXR_OK) return status;
 
-  LockHold hold(engineLock());
-  if (hold.status() != GXR_OK) return hold.status();
+  // Processes starting together on one user directory take turns: the
+  // first copies the tables, the others wait and find them whole, and no
+  // late copy replaces a table another process has loaded or changed.
+  const UniqueFd tables = lockTables(userDir.c_str());
   if ((status = refreshTable(master.datum3, user.datum3, datumRefresh)) != GXR_OK) return status;
   if ((status = refreshTable(master.datum7, user.datum7, datumRefresh)) != GXR_OK) return status;
   if ((status = refreshTable(master.ellipsoid, user.ellipsoid, ellipsoidRefresh)) != GXR_OK) return status;
   const int engineStatus = Engine::instance().initialize();
   if ((status = GXR_DtccDiagnosticGet(engineStatus, diagnostic)) != GXR_OK) return status;
-  return engineStatus != 0 ? translate(engineStatus) : GXR_OK;
+  if (engineStatus != 0) return translate(engineStatus);
+  gInitialised.store(true, std::memory_order_release);
+  return GXR_OK;
 }
 
 }  // namespace
@@ -139,9 +159,7 @@ extern "C" {
 int GXR_DtccInitialize(int datumRefresh, int ellipsoidRefresh, GxrDiagnostic* diagnostic) {
   if (diagnostic == nullptr) return GXR_NULL_POINTER;
   if (gInitialised.load(std::memory_order_acquire)) return GXR_OK;
-  const int status = initialiseOnce(datumRefresh, ellipsoidRefresh, diagnostic);
-  gInitialised.store(true, std::memory_order_release);
-  return status;
+  return initialise(datumRefresh, ellipsoidRefresh, diagnostic);
 }
 
 int GXR_DtccDiagnosticGet(int engineStatus, GxrDiagnostic* diagnostic) {

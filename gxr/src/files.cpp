@@ -6,9 +6,13 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "gxr/gxr.h"
 #include "posix_file.hpp"
@@ -18,6 +22,15 @@ namespace gxr {
 UniqueFd openLocked(const char *name, int flags, int lock, mode_t mode) {
   UniqueFd fd(::open(name, flags | O_CLOEXEC, mode));
   if (fd.valid() && ::flock(fd.get(), lock | LOCK_NB) != 0) fd.reset();
+  return fd;
+}
+
+UniqueFd lockTables(const char *directory) {
+  const std::string name = std::string(directory) + "/.gxr-tables.lock";
+  UniqueFd fd(::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+  while (fd.valid() && ::flock(fd.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) fd.reset();
+  }
   return fd;
 }
 
@@ -73,6 +86,48 @@ bool sameFile(const char *a, const char *b) {
   return ::stat(a, &sa) == 0 && ::stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }
+
+// The file a name designates through any links; the name itself when it
+// does not exist yet (or a link points nowhere yet).
+std::string resolvedPath(const char *name) {
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(name, nullptr), &std::free);
+  return real ? std::string(real.get()) : std::string(name);
+}
+
+// A new file beside target that takes target's place on commit and is
+// removed otherwise, so that target is always either as it was or whole.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(std::string target) : target_(std::move(target)) {
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100 && !fd_.valid(); ++attempt) {
+      name_ = target_ + ".gxr-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+      fd_ = gxr::UniqueFd(::open(name_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+      if (!fd_.valid() && errno != EEXIST) break;
+    }
+  }
+  ~TemporaryFile() {
+    if (fd_.valid()) ::unlink(name_.c_str());
+  }
+  TemporaryFile(const TemporaryFile &) = delete;
+  TemporaryFile &operator=(const TemporaryFile &) = delete;
+
+  bool valid() const { return fd_.valid(); }
+  int fd() const { return fd_.get(); }
+
+  // The bytes reach the disk before the name does, so that a crash leaves
+  // the old file or the new one, never an empty one.
+  bool commit() {
+    if (::fsync(fd_.get()) != 0 || ::rename(name_.c_str(), target_.c_str()) != 0) return false;
+    fd_.reset();
+    return true;
+  }
+
+ private:
+  std::string target_;
+  std::string name_;
+  gxr::UniqueFd fd_;
+};
 
 struct DirCloser {
   void operator()(DIR *dir) const { ::closedir(dir); }
@@ -237,14 +292,32 @@ int GXR_FileCopy(const char *source, const char *destination) {
   const gxr::Mapping from = gxr::mapWhole(in.get(), size, PROT_READ);
   if (!from.valid()) return GXR_SOURCE_NOT_FOUND;
 
-  // Not truncated on open: the destination may be the source under another
-  // name, which the exclusive lock refuses before anything is lost.
-  const gxr::UniqueFd out = gxr::openLocked(destination, O_RDWR | O_CREAT, LOCK_EX, 0666);
-  if (!out.valid() || ::ftruncate(out.get(), info.st_size) != 0) return GXR_DEST_NOT_FOUND;
-  const gxr::Mapping to = gxr::mapWhole(out.get(), size, PROT_READ | PROT_WRITE);
-  if (!to.valid()) return GXR_DEST_NOT_FOUND;
-  std::memcpy(to.data(), from.data(), size);
-  return GXR_OK;
+  // A link stays a link: the file it points at is replaced.
+  const std::string target = resolvedPath(destination);
+  // An existing destination is held exclusively for the whole copy; that
+  // refuses a copy onto the source under another name, and one onto a file
+  // somebody else has open, before anything is written.
+  mode_t mode = 0666;
+  const gxr::UniqueFd existing = gxr::openLocked(target.c_str(), O_WRONLY, LOCK_EX);
+  struct stat old;
+  if (existing.valid() && ::fstat(existing.get(), &old) == 0) {
+    mode = old.st_mode & 07777;
+  } else if (errno != ENOENT) {
+    return GXR_DEST_NOT_FOUND;
+  }
+  // The bytes go to a file of their own beside the destination, whose space
+  // is reserved before it is mapped: on a full disk the reservation fails
+  // instead of the first write into the mapping killing the process. Only
+  // a complete copy is renamed into place.
+  TemporaryFile copy(target);
+  if (!copy.valid() || ::fchmod(copy.fd(), mode) != 0) return GXR_DEST_NOT_FOUND;
+  if (::posix_fallocate(copy.fd(), 0, info.st_size) != 0) return GXR_DEST_NOT_FOUND;
+  {
+    const gxr::Mapping to = gxr::mapWhole(copy.fd(), size, PROT_READ | PROT_WRITE);
+    if (!to.valid()) return GXR_DEST_NOT_FOUND;
+    std::memcpy(to.data(), from.data(), size);
+  }
+  return copy.commit() ? GXR_OK : GXR_DEST_NOT_FOUND;
 }
 
 int GXR_FileMove(const char *source, const char *destination) {

@@ -13,8 +13,8 @@ GxrLock &accuracyLock();
 
 // Holds a lock for one scope. status() is GXR_OK when the lock was taken,
 // else the failure (GXR_MUTEX_LOCK); the lock is given back on destruction
-// only when it was taken. The release status is not reported, as no caller
-// has a use for it.
+// only when it was taken. A caller whose result includes the release's
+// status gives it back with release().
 class LockHold {
  public:
   explicit LockHold(GxrLock &lock);
@@ -23,10 +23,14 @@ class LockHold {
   LockHold &operator=(const LockHold &) = delete;
 
   int status() const { return status_; }
+  // Gives the lock back now: GXR_OK, or GXR_MUTEX_UNLOCK when it was not
+  // held (any more). Only the first call gives it back.
+  int release();
 
  private:
   GxrLock &lock_;
   int status_;
+  bool held_;
 };
 
 }  // namespace gxr

@@ -47,6 +47,13 @@ class UniqueFd {
 // An invalid result means the file could not be opened or the lock is held.
 UniqueFd openLocked(const char *name, int flags, int lock, mode_t mode = 0);
 
+// Takes the lock that processes sharing a user data directory hold while
+// they copy, load or rewrite its tables, waiting for as long as another
+// process holds it; closing the result gives it back. Invalid when the lock
+// file cannot be made, as in a directory the process may not write, where
+// it changes no table either.
+UniqueFd lockTables(const char *directory);
+
 // A whole-file mapping, unmapped on destruction.
 class Mapping {
  public:

@@ -64,15 +64,39 @@ void destroyLock(GxrLock *lock) {
 
 // Threads are handed out as small numbers that are never reused, mapped to
 // their pthread_t here: a pthread_t may be joined once only, and after that
-// its value may designate a new thread. A handle missing from the table has
-// been waited for already.
+// its value may designate a new thread. A thread that ends while nobody is
+// waiting for it detaches itself and leaves the table, so that its stack is
+// released without a wait; a handle missing from the table designates a
+// thread that has ended.
 class ThreadTable {
  public:
-  GxrThread add(pthread_t thread) {
+  // Entered before the thread starts, so that it finds itself when it ends.
+  GxrThread reserve() {
     std::lock_guard hold(mutex_);
     const GxrThread handle = next_++;
-    threads_.emplace(handle, Entry{thread, false});
+    threads_.emplace(handle, Entry{});
     return handle;
+  }
+
+  void started(GxrThread handle, pthread_t thread) {
+    std::lock_guard hold(mutex_);
+    auto found = threads_.find(handle);
+    if (found != threads_.end()) found->second.thread = thread;
+  }
+
+  void forget(GxrThread handle) {
+    std::lock_guard hold(mutex_);
+    threads_.erase(handle);
+  }
+
+  // Called by the thread itself as it ends; a waiter already joining it
+  // releases it instead.
+  void ended(GxrThread handle) {
+    std::lock_guard hold(mutex_);
+    auto found = threads_.find(handle);
+    if (found == threads_.end() || found->second.joining) return;
+    pthread_detach(pthread_self());
+    threads_.erase(found);
   }
 
   int wait(GxrThread handle) {
@@ -104,8 +128,8 @@ class ThreadTable {
 
  private:
   struct Entry {
-    pthread_t thread;
-    bool joining;
+    pthread_t thread{};
+    bool joining = false;
   };
   std::mutex mutex_;
   std::condition_variable joined_;
@@ -121,11 +145,26 @@ ThreadTable &threadTable() {
 struct ThreadStart {
   void (*routine)(void *);
   void *argument;
+  GxrThread handle;
+};
+
+// Tells the table the thread has ended, also when the routine leaves
+// through GXR_ThreadExit, which unwinds the stack.
+class EndOfThread {
+ public:
+  explicit EndOfThread(GxrThread handle) : handle_(handle) {}
+  ~EndOfThread() { threadTable().ended(handle_); }
+  EndOfThread(const EndOfThread &) = delete;
+  EndOfThread &operator=(const EndOfThread &) = delete;
+
+ private:
+  GxrThread handle_;
 };
 
 void *runThread(void *start) {
   const ThreadStart copy = *static_cast<ThreadStart *>(start);
   delete static_cast<ThreadStart *>(start);
+  const EndOfThread end(copy.handle);
   copy.routine(copy.argument);
   return nullptr;
 }
@@ -149,10 +188,14 @@ GxrLock &fileManagerLock() { return gFileManagerLock; }
 GxrLock &engineLock() { return gEngineLock; }
 GxrLock &accuracyLock() { return gAccuracyLock; }
 
-LockHold::LockHold(GxrLock &lock) : lock_(lock), status_(takeLock(lock)) {}
+LockHold::LockHold(GxrLock &lock) : lock_(lock), status_(takeLock(lock)), held_(status_ == GXR_OK) {}
 
-LockHold::~LockHold() {
-  if (status_ == GXR_OK) giveLock(lock_);
+LockHold::~LockHold() { release(); }
+
+int LockHold::release() {
+  if (!held_) return status_ == GXR_OK ? GXR_MUTEX_UNLOCK : status_;
+  held_ = false;
+  return giveLock(lock_);
 }
 
 }  // namespace gxr
@@ -193,14 +236,16 @@ int GXR_ThreadMutexService(int operation, GxrLock *lock) {
 int GXR_ThreadCreate(void (*routine)(void *), void *argument, GxrThread *thread) {
   if (routine == nullptr || thread == nullptr) return GXR_NULL_POINTER;
   *thread = -1;
-  auto *start = new (std::nothrow) ThreadStart{routine, argument};
-  if (start == nullptr) return GXR_CANNOT_CREATE_THREAD;
+  const GxrThread handle = threadTable().reserve();
+  auto *start = new (std::nothrow) ThreadStart{routine, argument, handle};
   pthread_t id;
-  if (pthread_create(&id, nullptr, runThread, start) != 0) {
+  if (start == nullptr || pthread_create(&id, nullptr, runThread, start) != 0) {
     delete start;
+    threadTable().forget(handle);
     return GXR_CANNOT_CREATE_THREAD;
   }
-  *thread = threadTable().add(id);
+  threadTable().started(handle, id);
+  *thread = handle;
   return GXR_OK;
 }
 

@@ -3,11 +3,15 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -183,6 +187,89 @@ TEST_F(GxrFiles, CopyGoesThroughMappingsAndNeverEmptiesADestinationForNothing) {
   EXPECT_EQ(GXR_FileCopy(source.c_str(), path("no/such/dir").c_str()), GXR_DEST_NOT_FOUND);
   EXPECT_EQ(GXR_FileCopy(nullptr, destination.c_str()), GXR_NULL_POINTER);
   EXPECT_EQ(GXR_FileCopy(source.c_str(), nullptr), GXR_NULL_POINTER);
+}
+
+// A tmpfs of a few pages, mounted in a mount namespace of the test's own so
+// that it vanishes with the test process whatever happens. Needs the right
+// to mount (root, as in CI); reason() says why not otherwise.
+class TinyFilesystem {
+ public:
+  TinyFilesystem(const fs::path &where, size_t bytes) : where_(where) {
+    fs::create_directory(where_);
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+      reason_ = std::string("no mount namespace: ") + std::strerror(errno);
+      return;
+    }
+    const std::string options = "size=" + std::to_string(bytes);
+    if (::mount("tmpfs", where_.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+      reason_ = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+      return;
+    }
+    mounted_ = true;
+  }
+  ~TinyFilesystem() {
+    if (mounted_) ::umount(where_.c_str());
+  }
+  TinyFilesystem(const TinyFilesystem &) = delete;
+  TinyFilesystem &operator=(const TinyFilesystem &) = delete;
+
+  bool mounted() const { return mounted_; }
+  const std::string &reason() const { return reason_; }
+
+ private:
+  fs::path where_;
+  bool mounted_ = false;
+  std::string reason_;
+};
+
+std::set<std::string> namesIn(const fs::path &dir) {
+  std::set<std::string> names;
+  for (const auto &entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+TEST_F(GxrFiles, CopyOntoAFullDiskFailsAndLeavesTheDestinationAsItWas) {
+  const fs::path disk = dir_ / "disk";
+  TinyFilesystem tiny(disk, 64 * 1024);
+  if (!tiny.mounted()) GTEST_SKIP() << "no small filesystem to fill: " << tiny.reason();
+  const std::string small = pattern(8 * 1024);
+  const std::string large = pattern(1024 * 1024);
+  spit(path("small"), small);
+  spit(path("large"), large);
+  spit(disk / "present", "the old table");
+  const struct {
+    const char *what;
+    const char *destination;
+    std::set<std::string> namesAfter;
+  } cases[] = {
+      {"onto a new name", "absent", {"present"}},
+      {"over an existing file", "present", {"present"}},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path destination = disk / c.destination;
+    EXPECT_EQ(GXR_FileCopy(path("large").c_str(), destination.c_str()), GXR_DEST_NOT_FOUND);
+    EXPECT_EQ(namesIn(disk), c.namesAfter);  // no temporary file left behind
+    EXPECT_EQ(slurp(disk / "present"), "the old table");
+  }
+  // What fits is copied whole, over the old file too.
+  ASSERT_EQ(GXR_FileCopy(path("small").c_str(), (disk / "present").c_str()), GXR_OK);
+  EXPECT_EQ(slurp(disk / "present"), small);
+  EXPECT_EQ(namesIn(disk), std::set<std::string>{"present"});
+}
+
+TEST_F(GxrFiles, CopyKeepsTheDestinationsModeAndLinks) {
+  const std::string data = pattern(5000);
+  spit(path("source"), data);
+  spit(path("target"), "old");
+  ASSERT_EQ(::chmod(path("target").c_str(), 0640), 0);
+  fs::create_symlink(path("target"), path("link"));
+  ASSERT_EQ(GXR_FileCopy(path("source").c_str(), path("link").c_str()), GXR_OK);
+  EXPECT_TRUE(fs::is_symlink(path("link")));
+  EXPECT_EQ(slurp(path("target")), data);
+  struct stat info {};
+  ASSERT_EQ(::stat(path("target").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
 TEST_F(GxrFiles, CopiesShareTheSourceButNotWithAWriter) {

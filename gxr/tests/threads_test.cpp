@@ -122,6 +122,38 @@ TEST(GxrThreads, StartWaitAndWaitAgain) {
   EXPECT_EQ(GXR_ThreadCreate(nullptr, &work, &thread), GXR_NULL_POINTER);
 }
 
+// Address space of the process in KiB.
+long addressSpaceKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stol(line.substr(7));
+  }
+  return -1;
+}
+
+void markDone(void *argument) { static_cast<std::atomic<bool> *>(argument)->store(true); }
+
+// Threads nobody waits for give their stacks back when they end: a few
+// hundred of them, one after another, leave the address space about where
+// it was (kept, each would hold its stack of several megabytes).
+TEST(GxrThreads, FinishedThreadsNobodyWaitsForReleaseTheirStacks) {
+  constexpr int kThreads = 400;
+  constexpr long kAllowedGrowthKiB = 1024 * 1024;
+  const long before = addressSpaceKiB();
+  ASSERT_GT(before, 0);
+  GxrThread last = -1;
+  for (int i = 0; i < kThreads; ++i) {
+    std::atomic<bool> done{false};
+    ASSERT_EQ(GXR_ThreadCreate(markDone, &done, &last), GXR_OK);
+    while (!done.load()) std::this_thread::yield();
+  }
+  std::this_thread::sleep_for(50ms);
+  EXPECT_LT(addressSpaceKiB() - before, kAllowedGrowthKiB);
+  // Waiting for a thread that ended unwaited is no error.
+  EXPECT_EQ(GXR_ThreadWait(last), GXR_OK);
+}
+
 TEST(GxrThreads, ExitEndsTheCallingThread) {
   Work work;
   GxrThread thread = -1;

@@ -2,6 +2,7 @@
 // through the library's public interface only.
 #include <gxr/gxr.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -14,35 +15,178 @@
 #include <string_view>
 #include <vector>
 
+#include "angle_text.hpp"
+
 namespace {
+
+using gxr_tool::Angle;
+using gxr_tool::AngleStyle;
+using gxr_tool::Axis;
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr std::size_t kChunk = 4096;
 
-const char* const kUsage =
-    "usage: gxr convert [-s SYSTEM] [-t SYSTEM] [-S DATUM] [-T DATUM]\n"
-    "                   [-p KEY=VALUE,...] [-q KEY=VALUE,...] [COORDINATE...]\n"
-    "       gxr systems | datums | ellipsoids\n"
-    "       gxr distance [-m METHOD] [-e MODEL] LAT1 LON1 LAT2 LON2 [H1 H2]\n"
+// Decimals a user may ask for: beyond these a double carries no more digits.
+constexpr int kMaxAngleDigits = 12;
+constexpr int kMaxLengthDigits = 9;
+// The digits of MGRS and GEOREF texts the engine supports.
+constexpr int kMaxGridDigits = 5;
+
+using Arguments = std::vector<std::string>;
+
+struct Command {
+  const char* name;
+  const char* synopsis;
+  const char* help;
+  int (*run)(const Arguments&);
+};
+
+const char* const kEnvironment =
+    "Environment: USER_DATA (a writable folder for the per-user tables, required)\n"
+    "and GXR_DATA_DIR or DTCC_DATA_DIR (the engine's data files, required; on\n"
+    "Debian /usr/share/geotranz/data).\n";
+
+const char* const kConvertHelp =
+    "Converts one point given on the command line, or one point per line of\n"
+    "standard input (fields separated by blanks or commas; the output uses the\n"
+    "input's separator; lines starting with # are skipped).\n"
     "\n"
-    "convert   converts one point given on the command line, or one point per\n"
-    "          line of standard input (fields separated by blanks or commas;\n"
-    "          output uses the input's separator). Systems are two-letter codes\n"
-    "          (gxr systems), default GD; datums are codes (gxr datums),\n"
-    "          default WGE. -p sets the source system's parameters, -q the\n"
-    "          target's: lat0 lon0 x0 y0 k lat1 lat2 h0 orient zone override\n"
-    "          height(none|ellipsoid|msl) precision(0-5). Angles in degrees.\n"
-    "          Points:  GD lat lon [height]    GC, LC x y z\n"
-    "                   UT zone hemisphere easting northing\n"
-    "                   UP hemisphere easting northing    MG, GE text\n"
-    "                   other systems easting northing\n"
-    "distance  prints the distance in metres by every method, or by METHOD\n"
-    "          (great-circle, rhumb, straight, geodesic) on earth model MODEL\n"
-    "          (1-23, default 3, WGS 84).\n"
+    "  -s SYSTEM, -t SYSTEM  source and target systems by two-letter code\n"
+    "                        (gxr systems); default GD\n"
+    "  -S DATUM, -T DATUM    source and target datums by code (gxr datums);\n"
+    "                        default WGE\n"
+    "  -p KEY=VALUE,...      parameters of the source system\n"
+    "  -q KEY=VALUE,...      parameters of the target system\n"
+    "  -d                    geodetic output in degrees, minutes and seconds\n"
+    "                        with hemisphere letters (38d30'15.500\"N)\n"
+    "  -:                    geodetic output in degrees:minutes:seconds\n"
+    "  -a DIGITS             decimals of output angles (of the degrees, or of\n"
+    "                        the seconds with -d and -:), 0 to 12; default 9,\n"
+    "                        3 for seconds\n"
+    "  -l DIGITS             decimals of output metres, 0 to 9; default 3,\n"
+    "                        4 for GC and LC\n"
+    "  -g DIGITS             digits of MG and GE output, 0 to 5; default 5\n"
     "\n"
-    "Environment: USER_DATA (per-user tables, required) and GXR_DATA_DIR or\n"
-    "DTCC_DATA_DIR (the engine's data files, required).\n";
+    "Points:  GD    latitude longitude [height in whole metres]\n"
+    "         GC LC x y z\n"
+    "         UT    zone hemisphere easting northing (or 18N easting northing)\n"
+    "         UP    hemisphere easting northing\n"
+    "         MG GE the grid reference text\n"
+    "         other systems: easting northing\n"
+    "Angles are decimal degrees (-77.5), degrees-minutes-seconds (77d30'W,\n"
+    "77d30'0\"W, 77:30:00) or carry a hemisphere letter before or after\n"
+    "(77.5W, W77.5); with letters, latitude and longitude may come in either\n"
+    "order.\n"
+    "\n"
+    "Parameter keys (each system takes only its own; gxr systems lists them):\n"
+    "  lat0 lon0      origin latitude, central meridian (angles)\n"
+    "  lat1 lat2      standard parallels (angles)\n"
+    "  lat_ts         latitude of true scale (CP, PG)\n"
+    "  x0 y0          false easting and northing (metres)\n"
+    "  k              scale factor\n"
+    "  h0 orient      origin height (metres) and orientation (angle) of LC\n"
+    "  zone override  UTM zone 1 to 60, used with override=1 only\n"
+    "  height         GD heights: none, ellipsoid or msl\n"
+    "\n"
+    "A point the library warns about (outside the datum's area, far from a\n"
+    "central meridian) converts and the warning goes to standard error. A\n"
+    "point that fails prints * and the reason on standard error; the exit\n"
+    "status is then 1 (2 for a usage error).\n"
+    "\n"
+    "Examples:\n"
+    "  gxr convert -t UT 38 -77                    Geodetic to UTM, WGS 84\n"
+    "  gxr convert -t UT 38d30'15.5\"N 77d0'30\"W\n"
+    "  gxr convert -s MG -d 18SUH2439607702         MGRS to degrees-minutes-seconds\n"
+    "  gxr convert -t MG -g 3 38 -77              MGRS with 3 digits\n"
+    "  gxr convert -T NAS-C 38 -77 0               datum shift WGE -> NAS-C\n"
+    "  gxr convert -t UT -q zone=17,override=1 38 -77\n"
+    "  gxr convert -t LE -q lat0=39,lon0=-96,lat1=33,lat2=45 38 -77\n"
+    "  gxr convert -t UT < points.csv\n";
+
+const char* const kSystemsHelp =
+    "Lists the coordinate systems: type number, code, name and the parameter\n"
+    "keys the system takes.\n"
+    "\n"
+    "Example:\n"
+    "  gxr systems\n";
+
+const char* const kDatumsHelp =
+    "Lists the datums: code, ellipsoid code and name, user datums included.\n"
+    "\n"
+    "Example:\n"
+    "  gxr datums | grep NAS\n";
+
+const char* const kEllipsoidsHelp =
+    "Lists the ellipsoids: code and name, user ellipsoids included.\n"
+    "\n"
+    "Example:\n"
+    "  gxr ellipsoids\n";
+
+const char* const kDistanceHelp =
+    "Prints the distance in metres between two points by every method, or by\n"
+    "one. Angles as for gxr convert; heights in whole metres.\n"
+    "\n"
+    "  -m METHOD   great-circle, rhumb, straight (the chord, heights included)\n"
+    "              or geodesic\n"
+    "  -e MODEL    earth model 1 to 23; default 3, WGS 84\n"
+    "  -l DIGITS   decimals of the metres, 0 to 9; default 3\n"
+    "\n"
+    "The geodesic needs the longitudes less than 180 degrees apart, and does\n"
+    "not settle for nearly antipodal points; both are reported as such.\n"
+    "\n"
+    "Examples:\n"
+    "  gxr distance 38 -77 51.4778 -0.0015\n"
+    "  gxr distance -m geodesic 38d53'N 77d02'W 51d28'40\"N 0d0'5\"W\n"
+    "  gxr distance -m straight 38 -77 38.1 -77 0 1000\n";
+
+const char* const kHelpHelp =
+    "Shows the commands, or one command's options and examples.\n"
+    "\n"
+    "Example:\n"
+    "  gxr help convert\n";
+
+int runConvert(const Arguments& args);
+int runSystems(const Arguments& args);
+int runDatums(const Arguments& args);
+int runEllipsoids(const Arguments& args);
+int runDistance(const Arguments& args);
+int runHelp(const Arguments& args);
+
+const Command kCommands[] = {
+    {"convert", "gxr convert [-s SYSTEM] [-t SYSTEM] [-S DATUM] [-T DATUM] [-p KEYS] [-q KEYS]\n"
+                "            [-d | -:] [-a DIGITS] [-l DIGITS] [-g DIGITS] [COORDINATE...]",
+     kConvertHelp, runConvert},
+    {"systems", "gxr systems", kSystemsHelp, runSystems},
+    {"datums", "gxr datums", kDatumsHelp, runDatums},
+    {"ellipsoids", "gxr ellipsoids", kEllipsoidsHelp, runEllipsoids},
+    {"distance", "gxr distance [-m METHOD] [-e MODEL] [-l DIGITS] LAT1 LON1 LAT2 LON2 [H1 H2]", kDistanceHelp,
+     runDistance},
+    {"help", "gxr help [COMMAND]", kHelpHelp, runHelp},
+};
+
+const Command* commandNamed(const std::string& name) {
+  for (const Command& command : kCommands)
+    if (name == command.name) return &command;
+  return nullptr;
+}
+
+void printOverview(std::ostream& out) {
+  out << "usage:";
+  for (const Command& command : kCommands) out << (&command == kCommands ? " " : "       ") << command.synopsis << "\n";
+  out << "       gxr --version\n\n"
+         "gxr help COMMAND (or gxr COMMAND --help) shows a command's options and examples.\n\n"
+      << kEnvironment;
+}
+
+void printCommandHelp(const Command& command) {
+  std::cout << "usage: " << command.synopsis << "\n\n" << command.help << "\n" << kEnvironment;
+}
+
+int usage(const std::string& problem, const char* command = nullptr) {
+  std::cerr << "gxr: " << problem << "\n(gxr help" << (command ? std::string(" ") + command : "")
+            << " shows the usage)\n";
+  return kExitUsage;
+}
 
 std::string statusText(int status) {
   char* text = nullptr;
@@ -60,6 +204,7 @@ std::string oneLine(const char* text) {
   for (char& c : s)
     if (c == '\r' || c == '\n') c = ' ';
   while (!s.empty() && s.back() == ' ') s.pop_back();
+  while (!s.empty() && s.front() == ' ') s.erase(s.begin());
   return s;
 }
 
@@ -68,6 +213,16 @@ void reportFailure(const std::string& where, int status, const GxrDiagnostic* di
   if (diagnostic == nullptr) return;
   for (const char* text : {diagnostic->inputText, diagnostic->outputText})
     if (text[0] != '\0') std::cerr << "gxr:   " << oneLine(text) << "\n";
+}
+
+// What the engine said about a point it still converted.
+void reportWarnings(const std::string& where, const GxrDiagnostic& diagnostic) {
+  const struct {
+    int32_t status;
+    const char* text;
+  } sides[] = {{diagnostic.inputStatus, diagnostic.inputText}, {diagnostic.outputStatus, diagnostic.outputText}};
+  for (const auto& side : sides)
+    if (side.status != 0 && side.text[0] != '\0') std::cerr << "gxr: " << where << "warning: " << oneLine(side.text) << "\n";
 }
 
 std::optional<double> number(std::string_view token) {
@@ -79,56 +234,180 @@ std::optional<double> number(std::string_view token) {
   return value;
 }
 
+// "-x" is an option; "-77", "-.5" and "-77d30'" are coordinates.
+bool isOption(const std::string& a) {
+  return a.size() > 1 && a[0] == '-' && !std::isdigit(static_cast<unsigned char>(a[1])) && a[1] != '.';
+}
+
+// A count of digits between 0 and max; the message names the flag.
+std::optional<int> digitsOption(const std::string& flag, const std::string& text, int max, std::string* problem) {
+  const std::optional<double> v = number(text);
+  if (!v || *v != std::floor(*v) || *v < 0 || *v > max) {
+    *problem = flag + " takes 0 to " + std::to_string(max) + " digits, not \"" + text + "\"";
+    return std::nullopt;
+  }
+  return static_cast<int>(*v);
+}
+
+// ---------------------------------------------------------------- systems
+
+// The tool's view of each system, in the library's type order: its code and
+// the parameter keys it reads.
+struct SystemKeys {
+  const char* code;
+  const char* keys;
+};
+const SystemKeys kSystems[GXR_COORD_SYSTEMS] = {
+    {"GD", "height"},
+    {"GE", ""},
+    {"GC", ""},
+    {"LC", "lat0 lon0 h0 orient"},
+    {"MG", ""},
+    {"UT", "zone override"},
+    {"UP", ""},
+    {"AC", "lat0 lon0 lat1 lat2 x0 y0"},
+    {"BF", "lat0 lon0 x0 y0"},
+    {"CS", "lat0 lon0 x0 y0"},
+    {"LI", "lat0 lon0 x0 y0"},
+    {"EF", "lon0 x0 y0"},
+    {"ED", "lon0 x0 y0"},
+    {"CP", "lat_ts lat0 lon0 x0 y0"},
+    {"LE", "lat0 lon0 lat1 lat2 x0 y0"},
+    {"MC", "lat0 lon0 k x0 y0"},
+    {"MH", "lon0 x0 y0"},
+    {"MP", "lon0 x0 y0"},
+    {"OD", "lat0 lon0 x0 y0"},
+    {"PG", "lat_ts lat0 lon0 x0 y0"},
+    {"PH", "lat0 lon0 x0 y0"},
+    {"SA", "lon0 x0 y0"},
+    {"TX", "lat0 lon0 k x0 y0"},
+    {"TC", "lat0 lon0 k x0 y0"},
+    {"VA", "lon0 x0 y0"},
+};
+
 int systemType(const std::string& code) {
-  static const char* const kCodes[GXR_COORD_SYSTEMS] = {"GD", "GE", "GC", "LC", "MG", "UT", "UP", "AC", "BF",
-                                                      "CS", "LI", "EF", "ED", "CP", "LE", "MC", "MH", "MP",
-                                                      "OD", "PG", "PH", "SA", "TX", "TC", "VA"};
   for (int i = 0; i < GXR_COORD_SYSTEMS; ++i)
-    if (strcasecmp(code.c_str(), kCodes[i]) == 0) return i;
+    if (strcasecmp(code.c_str(), kSystems[i].code) == 0) return i;
   return -1;
+}
+
+bool takesKey(int type, const std::string& key) {
+  std::istringstream keys(kSystems[type].keys);
+  std::string k;
+  while (keys >> k)
+    if (k == key) return true;
+  return false;
 }
 
 bool point3Kind(int type) {
   return type == GXR_CS_GEODETIC || type == GXR_CS_GEOCENTRIC || type == GXR_CS_LOCAL_CARTESIAN;
 }
 
+bool gridTextKind(int type) { return type == GXR_CS_MGRS || type == GXR_CS_GEOREF; }
+
+// ------------------------------------------------------------- parameters
+
+enum class KeyValue { angle, number, height };
+
+struct ParameterKey {
+  const char* name;
+  KeyValue value;
+  void (*set)(int type, GxrCoordParams& p, double v);
+};
+
+const ParameterKey kKeys[] = {
+    // Polyconic carries its origin latitude in the scale-factor field.
+    {"lat0", KeyValue::angle,
+     [](int type, GxrCoordParams& p, double v) { (type == GXR_CS_POLYCONIC ? p.scaleFactor : p.originLatitude) = v; }},
+    {"lat_ts", KeyValue::angle, [](int, GxrCoordParams& p, double v) { p.originLatitude = v; }},
+    {"lon0", KeyValue::angle, [](int, GxrCoordParams& p, double v) { p.centralMeridian = v; }},
+    {"x0", KeyValue::number, [](int, GxrCoordParams& p, double v) { p.falseEasting = v; }},
+    {"y0", KeyValue::number, [](int, GxrCoordParams& p, double v) { p.falseNorthing = v; }},
+    {"k", KeyValue::number, [](int, GxrCoordParams& p, double v) { p.scaleFactor = v; }},
+    {"lat1", KeyValue::angle, [](int, GxrCoordParams& p, double v) { p.standardParallel1 = v; }},
+    {"orient", KeyValue::angle, [](int, GxrCoordParams& p, double v) { p.standardParallel1 = v; }},
+    {"lat2", KeyValue::angle, [](int, GxrCoordParams& p, double v) { p.standardParallel2 = v; }},
+    {"h0", KeyValue::number, [](int, GxrCoordParams& p, double v) { p.standardParallel2 = v; }},
+    {"zone", KeyValue::number, [](int, GxrCoordParams& p, double v) { p.zone = static_cast<int32_t>(v); }},
+    // The record's height-type field is UTM's zone override.
+    {"override", KeyValue::number, [](int, GxrCoordParams& p, double v) { p.heightType = static_cast<int32_t>(v); }},
+    {"height", KeyValue::height, [](int, GxrCoordParams& p, double v) { p.heightType = static_cast<int32_t>(v); }},
+};
+
+const ParameterKey* keyNamed(const std::string& name) {
+  for (const ParameterKey& key : kKeys)
+    if (name == key.name) return &key;
+  return nullptr;
+}
+
+std::optional<double> heightType(const std::string& text) {
+  if (text == "none") return GXR_HEIGHT_NONE;
+  if (text == "ellipsoid") return GXR_HEIGHT_ELLIPSOID;
+  if (text == "msl" || text == "geoid") return GXR_HEIGHT_GEOID;
+  return std::nullopt;
+}
+
+std::optional<double> keyValue(const ParameterKey& key, const std::string& text) {
+  switch (key.value) {
+    case KeyValue::angle: {
+      const std::optional<Angle> a = gxr_tool::parseAngle(text);
+      return a ? std::optional<double>(a->degrees) : std::nullopt;
+    }
+    case KeyValue::number: return number(text);
+    case KeyValue::height: return heightType(text);
+  }
+  return std::nullopt;
+}
+
+std::string systemKeysText(int type) {
+  const std::string keys = kSystems[type].keys;
+  return std::string(kSystems[type].code) + (keys.empty() ? " takes no parameters" : " takes " + keys);
+}
+
+// A key the system would not read, or a value the engine would take without
+// complaint and not use, is refused: a user would otherwise believe it
+// applied.
+std::string zoneProblem(const GxrCoordParams& p, bool zoneGiven, bool overrideGiven) {
+  if (overrideGiven && p.heightType != 0 && p.heightType != 1) return "override is 0 or 1";
+  if (zoneGiven && (p.zone < 1 || p.zone > 60)) return "zone " + std::to_string(p.zone) + " is out of range (1 to 60)";
+  if (zoneGiven && p.heightType != 1)
+    return "zone is used only with override=1 (otherwise the point's own zone is taken)";
+  if (!zoneGiven && overrideGiven && p.heightType == 1) return "override=1 needs zone=1..60";
+  return {};
+}
+
 // Parameters as the record carries them, starting from values that make
-// every system usable when only some keys are given.
-std::optional<GxrCoordParams> parseParameters(int type, const std::string& list) {
+// every system usable when only some keys are given. Empty problem on
+// success.
+GxrCoordParams parseParameters(int type, const std::string& list, std::string* problem) {
   GxrCoordParams p{};
   p.scaleFactor = 1;
   p.heightType = type == GXR_CS_UTM ? 0 : GXR_HEIGHT_ELLIPSOID;
-  p.precision = 5;
+  p.precision = kMaxGridDigits;
+  bool zoneGiven = false, overrideGiven = false;
   std::stringstream items(list);
   std::string item;
   while (std::getline(items, item, ',')) {
     const std::size_t eq = item.find('=');
-    if (eq == std::string::npos) return std::nullopt;
-    const std::string key = item.substr(0, eq), text = item.substr(eq + 1);
-    if (key == "height") {
-      if (text == "none") p.heightType = GXR_HEIGHT_NONE;
-      else if (text == "ellipsoid") p.heightType = GXR_HEIGHT_ELLIPSOID;
-      else if (text == "msl" || text == "geoid") p.heightType = GXR_HEIGHT_GEOID;
-      else return std::nullopt;
-      continue;
-    }
-    std::optional<double> v = number(text);
-    if (!v) return std::nullopt;
-    if (key == "lat0" && type == GXR_CS_POLYCONIC) p.scaleFactor = *v;
-    else if (key == "lat0" || key == "lat_ts") p.originLatitude = *v;
-    else if (key == "lon0") p.centralMeridian = *v;
-    else if (key == "x0") p.falseEasting = *v;
-    else if (key == "y0") p.falseNorthing = *v;
-    else if (key == "k") p.scaleFactor = *v;
-    else if (key == "lat1" || key == "orient") p.standardParallel1 = *v;
-    else if (key == "lat2" || key == "h0") p.standardParallel2 = *v;
-    else if (key == "zone") p.zone = static_cast<int32_t>(*v);
-    else if (key == "override") p.heightType = static_cast<int32_t>(*v);
-    else if (key == "precision") p.precision = static_cast<int32_t>(*v);
-    else return std::nullopt;
+    if (eq == std::string::npos) return *problem = "expected KEY=VALUE, not \"" + item + "\"", p;
+    const std::string name = item.substr(0, eq), text = item.substr(eq + 1);
+    const ParameterKey* key = keyNamed(name);
+    if (key == nullptr && name == "precision") return *problem = "the digits of MG and GE output are set with -g", p;
+    if (key == nullptr) return *problem = "unknown parameter " + name + " (gxr help convert lists them)", p;
+    if (!takesKey(type, name)) return *problem = "parameter " + name + " is not used: " + systemKeysText(type), p;
+    const std::optional<double> v = keyValue(*key, text);
+    if (!v) return *problem = "bad value for " + name + ": \"" + text + "\"", p;
+    if ((name == "zone" || name == "override") && *v != std::floor(*v))
+      return *problem = name + " is a whole number, not \"" + text + "\"", p;
+    key->set(type, p, *v);
+    zoneGiven |= name == "zone";
+    overrideGiven |= name == "override";
   }
+  *problem = zoneProblem(p, zoneGiven, overrideGiven);
   return p;
 }
+
+// ----------------------------------------------------------------- points
 
 std::vector<std::string> fields(const std::string& line, bool* commas) {
   *commas = line.find(',') != std::string::npos;
@@ -144,6 +423,20 @@ std::vector<std::string> fields(const std::string& line, bool* commas) {
   }
   if (!current.empty()) out.push_back(current);
   return out;
+}
+
+// A latitude and a longitude from two texts; hemisphere letters may put the
+// longitude first. Empty problem on success.
+std::string latitudeLongitude(const std::string& first, const std::string& second, double* lat, double* lon) {
+  std::optional<Angle> a = gxr_tool::parseAngle(first), b = gxr_tool::parseAngle(second);
+  if (!a) return "not an angle: \"" + first + "\"";
+  if (!b) return "not an angle: \"" + second + "\"";
+  if (a->axis == Axis::longitude || b->axis == Axis::latitude) std::swap(a, b);
+  if (a->axis == Axis::longitude || b->axis == Axis::latitude)
+    return "expected one latitude (N/S) and one longitude (E/W): \"" + first + "\" \"" + second + "\"";
+  *lat = a->degrees;
+  *lon = b->degrees;
+  return {};
 }
 
 // One input point of the system from its fields; the text says what was wrong.
@@ -168,11 +461,13 @@ Parsed parsePoint(int type, std::vector<std::string> f) {
   };
   double v[4] = {};
   switch (type) {
-    case GXR_CS_GEODETIC:
+    case GXR_CS_GEODETIC: {
       if (f.size() != 2 && f.size() != 3) return r.error = "expected latitude longitude [height]", r;
-      if (!numbers(0, f.size(), v)) return r;
+      r.error = latitudeLongitude(f[0], f[1], &v[0], &v[1]);
+      if (!r.error.empty() || (f.size() == 3 && !numbers(2, 1, &v[2]))) return r;
       r.point3.geodetic = {v[0], v[1], static_cast<int32_t>(std::lround(std::fmax(-2e9, std::fmin(2e9, v[2]))))};
       return r;
+    }
     case GXR_CS_GEOCENTRIC:
     case GXR_CS_LOCAL_CARTESIAN:
       if (f.size() != 3) return r.error = "expected x y z", r;
@@ -221,96 +516,51 @@ Parsed parsePoint(int type, std::vector<std::string> f) {
   }
 }
 
-std::string formatPoint(int type, const void* points, std::size_t i, const char* sep) {
-  char buffer[160];
-  if (point3Kind(type)) {
-    const GxrPoint3& p = static_cast<const GxrPoint3*>(points)[i];
-    if (type == GXR_CS_GEODETIC)
-      std::snprintf(buffer, sizeof buffer, "%.9f%s%.9f%s%d", p.geodetic.latitude, sep, p.geodetic.longitude, sep,
-                    p.geodetic.height);
-    else
-      std::snprintf(buffer, sizeof buffer, "%.4f%s%.4f%s%.4f", p.cartesian.x, sep, p.cartesian.y, sep,
-                    p.cartesian.z);
-    return buffer;
-  }
-  const GxrGridPoint& g = static_cast<const GxrGridPoint*>(points)[i];
+// How points are written: the angle style and the decimals the user asked
+// for (absent: the kind's own default).
+struct OutputFormat {
+  AngleStyle angles = AngleStyle::decimal;
+  std::optional<int> angleDigits, lengthDigits;
+
+  int angleDecimals() const { return angleDigits.value_or(angles == AngleStyle::decimal ? 9 : 3); }
+  int lengthDecimals(int type) const { return lengthDigits.value_or(point3Kind(type) ? 4 : 3); }
+};
+
+std::string metres(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+std::string formatPoint(int type, const GxrPoint3& p, const GxrGridPoint& g, const OutputFormat& format,
+                        const std::string& sep) {
+  const int length = format.lengthDecimals(type);
   switch (type) {
+    case GXR_CS_GEODETIC:
+      return gxr_tool::formatAngle(p.geodetic.latitude, Axis::latitude, format.angles, format.angleDecimals()) + sep +
+             gxr_tool::formatAngle(p.geodetic.longitude, Axis::longitude, format.angles, format.angleDecimals()) +
+             sep + std::to_string(p.geodetic.height);
+    case GXR_CS_GEOCENTRIC:
+    case GXR_CS_LOCAL_CARTESIAN:
+      return metres(p.cartesian.x, length) + sep + metres(p.cartesian.y, length) + sep + metres(p.cartesian.z, length);
     case GXR_CS_MGRS: return std::string(g.mgrs, strnlen(g.mgrs, sizeof g.mgrs));
     case GXR_CS_GEOREF: return std::string(g.georef, strnlen(g.georef, sizeof g.georef));
     case GXR_CS_UTM:
-      std::snprintf(buffer, sizeof buffer, "%d%s%c%s%.3f%s%.3f", g.zone, sep, g.hemisphere, sep, g.easting, sep,
-                    g.northing);
-      return buffer;
-    case GXR_CS_UPS:
-      std::snprintf(buffer, sizeof buffer, "%c%s%.3f%s%.3f", g.hemisphere, sep, g.easting, sep, g.northing);
-      return buffer;
-    default: std::snprintf(buffer, sizeof buffer, "%.3f%s%.3f", g.easting, sep, g.northing); return buffer;
+      return std::to_string(g.zone) + sep + g.hemisphere + sep + metres(g.easting, length) + sep +
+             metres(g.northing, length);
+    case GXR_CS_UPS: return std::string(1, g.hemisphere) + sep + metres(g.easting, length) + sep + metres(g.northing, length);
+    default: return metres(g.easting, length) + sep + metres(g.northing, length);
   }
 }
+
+// ---------------------------------------------------------------- convert
 
 struct ConvertJob {
   std::string from = "GD", to = "GD", fromDatum = "WGE", toDatum = "WGE";
   int fromType = 0, toType = 0;
   std::optional<GxrCoordParams> fromParams, toParams;
+  OutputFormat format;
 };
-
-struct Line {
-  std::size_t number;
-  Parsed parsed;
-  bool commas;
-};
-
-int convertBatch(const ConvertJob& job, const Line* lines, std::size_t count, void** out, GxrDiagnostic* diagnostic) {
-  std::vector<GxrPoint3> p3;
-  std::vector<GxrGridPoint> grid;
-  const void* input = nullptr;
-  if (point3Kind(job.fromType)) {
-    for (std::size_t i = 0; i < count; ++i) p3.push_back(lines[i].parsed.point3);
-    input = p3.data();
-  } else {
-    for (std::size_t i = 0; i < count; ++i) grid.push_back(lines[i].parsed.grid);
-    input = grid.data();
-  }
-  GxrPointArray result{};
-  int status = GXR_CoordinatesConvert(job.fromDatum.c_str(), job.toDatum.c_str(), job.from.c_str(), job.to.c_str(),
-                                      job.fromParams ? &*job.fromParams : nullptr,
-                                      job.toParams ? &*job.toParams : nullptr, static_cast<int>(count), input,
-                                      &result, diagnostic);
-  *out = result.points;
-  return status;
-}
-
-// Converts the lines in chunks; a chunk that fails is done again point by
-// point so that every bad line is named and the good ones still convert.
-int convertLines(const ConvertJob& job, const std::vector<Line>& lines) {
-  int exitCode = 0;
-  for (std::size_t start = 0; start < lines.size(); start += kChunk) {
-    const std::size_t n = std::min(kChunk, lines.size() - start);
-    void* points = nullptr;
-    GxrDiagnostic diagnostic{};
-    int status = convertBatch(job, &lines[start], n, &points, &diagnostic);
-    if (status == GXR_OK) {
-      for (std::size_t i = 0; i < n; ++i)
-        std::cout << formatPoint(job.toType, points, i, lines[start + i].commas ? "," : " ") << "\n";
-      GXR_PtrFree(&points);
-      continue;
-    }
-    GXR_PtrFree(&points);
-    for (std::size_t i = 0; i < n; ++i) {
-      const Line& line = lines[start + i];
-      status = convertBatch(job, &line, 1, &points, &diagnostic);
-      if (status == GXR_OK) {
-        std::cout << formatPoint(job.toType, points, 0, line.commas ? "," : " ") << "\n";
-      } else {
-        std::cout << "*\n";
-        reportFailure("line " + std::to_string(line.number) + ": ", status, &diagnostic);
-        exitCode = kExitFailure;
-      }
-      GXR_PtrFree(&points);
-    }
-  }
-  return exitCode;
-}
 
 int initialise() {
   GxrDiagnostic diagnostic{};
@@ -324,97 +574,156 @@ int initialise() {
   return status;
 }
 
-int usage(const std::string& problem) {
-  std::cerr << "gxr: " << problem << "\n(gxr help shows the usage)\n";
-  return kExitUsage;
+// Sets the engine up for the job with an empty batch; the points then go
+// through it one at a time, so that each point's own warnings can be read.
+// The tool is the engine's only user, as the building blocks require.
+int prepareEngine(const ConvertJob& job) {
+  GxrPointArray none{};
+  GxrDiagnostic diagnostic{};
+  const int status = GXR_CoordinatesConvert(job.fromDatum.c_str(), job.toDatum.c_str(), job.from.c_str(),
+                                            job.to.c_str(), job.fromParams ? &*job.fromParams : nullptr,
+                                            job.toParams ? &*job.toParams : nullptr, 0, nullptr, &none, &diagnostic);
+  GXR_PtrFree(&none.points);
+  if (status != GXR_OK) reportFailure("", status, &diagnostic);
+  return status;
 }
 
-int runConvert(int argc, char** argv) {
-  ConvertJob job;
-  std::string fromList, toList;
-  bool haveFromParams = false, haveToParams = false;
-  std::vector<std::string> coordinate;
-  for (int i = 0; i < argc; ++i) {
-    std::string a = argv[i];
-    auto value = [&](std::string* into) {
-      if (i + 1 >= argc) return false;
-      *into = argv[++i];
-      return true;
-    };
-    bool ok = true;
-    if (a == "-s") ok = value(&job.from);
-    else if (a == "-t") ok = value(&job.to);
-    else if (a == "-S") ok = value(&job.fromDatum);
-    else if (a == "-T") ok = value(&job.toDatum);
-    else if (a == "-p") ok = haveFromParams = value(&fromList);
-    else if (a == "-q") ok = haveToParams = value(&toList);
-    else if (a.size() > 1 && a[0] == '-' && !number(a)) return usage("unknown option " + a);
-    else coordinate.push_back(a);
-    if (!ok) return usage("option " + a + " needs a value");
+// Converts one parsed point and prints it, or * with the reason.
+bool convertPoint(const ConvertJob& job, const Parsed& parsed, const std::string& where, const std::string& sep) {
+  const void* input = point3Kind(job.fromType) ? static_cast<const void*>(&parsed.point3) : &parsed.grid;
+  GxrPoint3 p3{};
+  GxrGridPoint grid{};
+  void* output = point3Kind(job.toType) ? static_cast<void*>(&p3) : &grid;
+  int status = GXR_CoordPointSet(job.fromType, 0, input);
+  GxrDiagnostic diagnostic{};
+  const bool reachedEngine = status == GXR_OK;
+  if (reachedEngine) status = GXR_CoordinateGet(job.toType, 0, output);
+  if (reachedEngine) GXR_DtccDiagnosticGet(0, &diagnostic);
+  if (status != GXR_OK) {
+    std::cout << "*\n";
+    reportFailure(where, status, reachedEngine ? &diagnostic : nullptr);
+    return false;
   }
-  job.fromType = systemType(job.from);
-  job.toType = systemType(job.to);
-  if (job.fromType < 0) return usage("unknown system " + job.from + " (see gxr systems)");
-  if (job.toType < 0) return usage("unknown system " + job.to + " (see gxr systems)");
-  if (haveFromParams && !(job.fromParams = parseParameters(job.fromType, fromList)))
-    return usage("bad parameters: " + fromList);
-  if (haveToParams && !(job.toParams = parseParameters(job.toType, toList))) return usage("bad parameters: " + toList);
-  if (int status = initialise(); status != GXR_OK) return kExitFailure;
+  std::cout << formatPoint(job.toType, p3, grid, job.format, sep) << "\n";
+  reportWarnings(where, diagnostic);
+  return true;
+}
+
+// The options of convert into job; empty on success, else the problem.
+std::string parseConvertOptions(const Arguments& args, ConvertJob* job, std::vector<std::string>* coordinate) {
+  std::optional<std::string> fromList, toList;
+  std::optional<int> gridDigits;
+  bool styled = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> std::optional<std::string> {
+      if (i + 1 >= args.size()) return std::nullopt;
+      return args[++i];
+    };
+    std::optional<std::string> v;
+    std::string problem;
+    if (a == "-d" || a == "-:") {
+      job->format.angles = a == "-d" ? AngleStyle::dms : AngleStyle::colons;
+      styled = true;
+      continue;
+    }
+    if (a == "-s" || a == "-t" || a == "-S" || a == "-T" || a == "-p" || a == "-q" || a == "-a" || a == "-l" ||
+        a == "-g") {
+      if (!(v = value())) return "option " + a + " needs a value";
+    } else if (isOption(a)) {
+      return "unknown option " + a;
+    } else {
+      coordinate->push_back(a);
+      continue;
+    }
+    if (a == "-s") job->from = *v;
+    else if (a == "-t") job->to = *v;
+    else if (a == "-S") job->fromDatum = *v;
+    else if (a == "-T") job->toDatum = *v;
+    else if (a == "-p") fromList = *v;
+    else if (a == "-q") toList = *v;
+    else if (a == "-a" && !(job->format.angleDigits = digitsOption(a, *v, kMaxAngleDigits, &problem))) return problem;
+    else if (a == "-l" && !(job->format.lengthDigits = digitsOption(a, *v, kMaxLengthDigits, &problem))) return problem;
+    else if (a == "-g" && !(gridDigits = digitsOption(a, *v, kMaxGridDigits, &problem)))
+      return problem + " (MGRS and GEOREF texts have 0 to 5 digits)";
+  }
+  job->fromType = systemType(job->from);
+  job->toType = systemType(job->to);
+  if (job->fromType < 0) return "unknown system " + job->from + " (see gxr systems)";
+  if (job->toType < 0) return "unknown system " + job->to + " (see gxr systems)";
+  const bool geodeticOut = job->toType == GXR_CS_GEODETIC, textOut = gridTextKind(job->toType);
+  if ((styled || job->format.angleDigits) && !geodeticOut) return "-d, -: and -a apply to GD output only";
+  if (job->format.lengthDigits && (geodeticOut || textOut))
+    return "-l applies to output in metres (not GD, MG or GE)";
+  if (gridDigits && !textOut) return "-g applies to MG and GE output only";
+  std::string problem;
+  if (fromList) job->fromParams = parseParameters(job->fromType, *fromList, &problem);
+  if (problem.empty() && (toList || gridDigits)) job->toParams = parseParameters(job->toType, toList.value_or(""), &problem);
+  if (gridDigits) job->toParams->precision = *gridDigits;
+  return problem;
+}
+
+int runConvert(const Arguments& args) {
+  ConvertJob job;
+  std::vector<std::string> coordinate;
+  if (std::string problem = parseConvertOptions(args, &job, &coordinate); !problem.empty())
+    return usage(problem, "convert");
+  if (initialise() != GXR_OK) return kExitFailure;
   for (const std::string* datum : {&job.fromDatum, &job.toDatum}) {
     char name[32] = {}, code[3] = {};
     if (GXR_DatumEllipseGet(datum->c_str(), name, code) != GXR_OK)
-      return usage("unknown datum " + *datum + " (see gxr datums)");
+      return usage("unknown datum " + *datum + " (see gxr datums)", "convert");
   }
+  if (prepareEngine(job) != GXR_OK) return kExitFailure;
 
-  // Lines are converted a chunk at a time as they arrive, so that a long
-  // stream neither waits for its end nor is held in memory whole.
-  std::vector<Line> lines;
   int exitCode = 0;
-  auto flush = [&] {
-    if (convertLines(job, lines) != 0) exitCode = kExitFailure;
-    lines.clear();
-  };
-  auto take = [&](std::size_t number, std::vector<std::string> f, bool commas) {
-    Parsed parsed = parsePoint(job.fromType, std::move(f));
+  auto take = [&](std::size_t number, const std::vector<std::string>& f, bool commas) {
+    const std::string where = "line " + std::to_string(number) + ": ";
+    Parsed parsed = parsePoint(job.fromType, f);
     if (!parsed.error.empty()) {
-      flush();  // keeps the output in input order
       std::cout << "*\n";
-      std::cerr << "gxr: line " << number << ": " << parsed.error << "\n";
+      std::cerr << "gxr: " << where << parsed.error << "\n";
       exitCode = kExitFailure;
-      return false;
+    } else if (!convertPoint(job, parsed, where, commas ? "," : " ")) {
+      exitCode = kExitFailure;
     }
-    lines.push_back({number, parsed, commas});
-    if (lines.size() == kChunk) flush();
-    return true;
   };
   if (!coordinate.empty()) {
-    std::string joined;
-    for (const std::string& c : coordinate) joined += c + " ";
-    bool commas = false;
-    take(1, fields(joined, &commas), false);
-  } else {
-    std::string text;
-    std::size_t number = 0;
-    while (std::getline(std::cin, text)) {
-      ++number;
-      bool commas = false;
-      std::vector<std::string> f = fields(text, &commas);
-      if (f.empty() || f[0][0] == '#') continue;
-      take(number, std::move(f), commas);
-    }
+    take(1, coordinate, false);
+    return exitCode;
   }
-  flush();
+  std::string text;
+  std::size_t number = 0;
+  while (std::getline(std::cin, text)) {
+    ++number;
+    bool commas = false;
+    std::vector<std::string> f = fields(text, &commas);
+    if (f.empty() || f[0][0] == '#') continue;
+    take(number, f, commas);
+  }
   return exitCode;
 }
 
+// ------------------------------------------------------------- catalogues
+
 void freeBlock(char*& block) { GXR_PtrFree(reinterpret_cast<void**>(&block)); }
 
-int runSystems() {
+int noOperands(const Arguments& args, const char* command) {
+  return args.empty() ? 0 : usage(std::string(command) + " takes no operands, not \"" + args[0] + "\"", command);
+}
+
+int runSystems(const Arguments& args) {
+  if (int refused = noOperands(args, "systems")) return refused;
   if (initialise() != GXR_OK) return kExitFailure;
   GxrCoordSysList list{};
   GxrDiagnostic diagnostic{};
   int status = GXR_CoordinateSystemListGet(&list, &diagnostic);
-  for (int i = 0; i < list.count && status == GXR_OK; ++i) std::printf("%2d  %s  %s\n", i, list.codes[i], list.names[i]);
+  for (int i = 0; i < list.count && status == GXR_OK; ++i) {
+    const int type = systemType(list.codes[i]);
+    const char* keys = type < 0 ? "" : kSystems[type].keys;
+    if (keys[0] == '\0') std::printf("%2d  %s  %s\n", i, list.codes[i], list.names[i]);
+    else std::printf("%2d  %s  %-34s %s\n", i, list.codes[i], list.names[i], keys);
+  }
   for (int i = 0; i < GXR_COORD_SYSTEMS; ++i) {
     freeBlock(list.codes[i]);
     freeBlock(list.names[i]);
@@ -423,7 +732,8 @@ int runSystems() {
   return status == GXR_OK ? 0 : kExitFailure;
 }
 
-int runDatums() {
+int runDatums(const Arguments& args) {
+  if (int refused = noOperands(args, "datums")) return refused;
   if (initialise() != GXR_OK) return kExitFailure;
   GxrDatumList list{};
   int status = GXR_DatumListGet(&list);
@@ -440,7 +750,8 @@ int runDatums() {
   return status == GXR_OK ? 0 : kExitFailure;
 }
 
-int runEllipsoids() {
+int runEllipsoids(const Arguments& args) {
+  if (int refused = noOperands(args, "ellipsoids")) return refused;
   if (initialise() != GXR_OK) return kExitFailure;
   GxrEllipsoidList list{};
   GxrDiagnostic diagnostic{};
@@ -454,7 +765,21 @@ int runEllipsoids() {
   return status == GXR_OK ? 0 : kExitFailure;
 }
 
-int runDistance(int argc, char** argv) {
+// --------------------------------------------------------------- distance
+
+// A failed distance in words a user can act on; the library's own text for
+// the rest.
+std::string distanceFailure(int status) {
+  switch (status) {
+    case GXR_HALF_WORLD:
+      return "the geodesic does not converge for these nearly antipodal points (the great-circle distance "
+             "still applies: -m great-circle)";
+    case GXR_LONGITUDE_SPAN: return "the geodesic takes points whose longitudes are less than 180 degrees apart";
+    default: return statusText(status);
+  }
+}
+
+int runDistance(const Arguments& args) {
   struct Method {
     const char* name;
     int code;
@@ -462,63 +787,102 @@ int runDistance(int argc, char** argv) {
                        {"rhumb", GXR_RHUMB_LINE},
                        {"straight", GXR_STRAIGHT_LINE},
                        {"geodesic", GXR_GEODESIC}};
-  int only = -1, model = 3;
-  std::vector<double> values;
-  for (int i = 0; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "-m" && i + 1 < argc) {
-      std::string name = argv[++i];
+  int only = -1, model = GXR_EARTH_WGS84, decimals = 3;
+  std::vector<std::string> operands;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    std::string problem;
+    if (a == "-m" && hasValue) {
+      const std::string& name = args[++i];
       for (const Method& m : methods)
         if (name == m.name) only = m.code;
-      if (only < 0) return usage("unknown method " + name);
-    } else if (a == "-e" && i + 1 < argc) {
-      std::optional<double> v = number(argv[++i]);
-      if (!v) return usage("bad earth model");
+      if (only < 0) return usage("unknown method " + name, "distance");
+    } else if (a == "-e" && hasValue) {
+      const std::optional<double> v = number(args[++i]);
+      if (!v || *v != std::floor(*v) || *v < 1 || *v >= GXR_EARTH_MODELS)
+        return usage("earth model is 1 to 23, not \"" + args[i] + "\"", "distance");
       model = static_cast<int>(*v);
-    } else if (std::optional<double> v = number(a)) {
-      values.push_back(*v);
+    } else if (a == "-l" && hasValue) {
+      const std::optional<int> d = digitsOption(a, args[++i], kMaxLengthDigits, &problem);
+      if (!d) return usage(problem, "distance");
+      decimals = *d;
+    } else if (a == "-m" || a == "-e" || a == "-l") {
+      return usage("option " + a + " needs a value", "distance");
+    } else if (isOption(a)) {
+      return usage("unknown option " + a, "distance");
     } else {
-      return usage("not a number: " + a);
+      operands.push_back(a);
     }
   }
-  if (values.size() != 4 && values.size() != 6) return usage("distance needs LAT1 LON1 LAT2 LON2 [H1 H2]");
+  if (operands.size() != 4 && operands.size() != 6)
+    return usage("distance needs LAT1 LON1 LAT2 LON2 [H1 H2]", "distance");
+  GxrDistParams points{};
+  points.earthModel = model;
+  for (std::string problem : {latitudeLongitude(operands[0], operands[1], &points.lat1, &points.lon1),
+                              latitudeLongitude(operands[2], operands[3], &points.lat2, &points.lon2)})
+    if (!problem.empty()) return usage(problem, "distance");
+  if (operands.size() == 6) {
+    const std::optional<double> h1 = number(operands[4]), h2 = number(operands[5]);
+    if (!h1 || !h2) return usage("heights are whole metres: \"" + operands[4] + "\" \"" + operands[5] + "\"", "distance");
+    points.height1 = static_cast<int32_t>(*h1);
+    points.height2 = static_cast<int32_t>(*h2);
+  }
   int exitCode = 0;
   for (const Method& m : methods) {
     if (only >= 0 && m.code != only) continue;
-    GxrDistParams p{values[0], values[1], 0, values[2], values[3], 0, model};
-    if (values.size() == 6) {
-      p.height1 = static_cast<int32_t>(values[4]);
-      p.height2 = static_cast<int32_t>(values[5]);
-    }
+    GxrDistParams p = points;  // the library rewrites the angles in place
     double distance = 0;
-    int status = GXR_DistanceCalculate(m.code, &p, &distance);
+    const int status = GXR_DistanceCalculate(m.code, &p, &distance);
     if (status == GXR_OK) {
-      std::printf("%-12s %.3f\n", m.name, distance);
+      std::printf("%-12s %.*f\n", m.name, decimals, distance);
     } else {
       std::printf("%-12s *\n", m.name);
-      reportFailure(std::string(m.name) + ": ", status, nullptr);
+      std::fflush(stdout);
+      std::cerr << "gxr: " << m.name << ": " << distanceFailure(status) << "\n";
       exitCode = kExitFailure;
     }
   }
   return exitCode;
 }
 
+// ------------------------------------------------------------------- help
+
+int runHelp(const Arguments& args) {
+  if (args.empty()) {
+    printOverview(std::cout);
+    return 0;
+  }
+  const Command* command = commandNamed(args[0]);
+  if (command == nullptr || args.size() > 1) return usage("no help for \"" + args[0] + "\"");
+  printCommandHelp(*command);
+  return 0;
+}
+
+int printVersion() {
+  char name[13] = {}, version[8] = {}, date[13] = {}, extra[4] = {};
+  GXR_VersionGet(name, version, date, extra);
+  std::cout << "gxr " << GXR_TOOL_VERSION << "\nlibgxr " << version << " (" << name << ", " << date << ")\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::cerr << kUsage;
+    printOverview(std::cerr);
     return kExitUsage;
   }
-  const std::string command = argv[1];
-  if (command == "convert") return runConvert(argc - 2, argv + 2);
-  if (command == "systems") return runSystems();
-  if (command == "datums") return runDatums();
-  if (command == "ellipsoids") return runEllipsoids();
-  if (command == "distance") return runDistance(argc - 2, argv + 2);
-  if (command == "help" || command == "-h" || command == "--help") {
-    std::cout << kUsage;
-    return 0;
-  }
-  return usage("unknown command " + command);
+  const std::string first = argv[1];
+  if (first == "--version") return printVersion();
+  if (first == "-h" || first == "--help") return runHelp({});
+  const Command* command = commandNamed(first);
+  if (command == nullptr) return usage("unknown command " + first);
+  const Arguments args(argv + 2, argv + argc);
+  for (const std::string& a : args)
+    if (a == "--help" || a == "-h") {
+      printCommandHelp(*command);
+      return 0;
+    }
+  return command->run(args);
 }

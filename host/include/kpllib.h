@@ -125,6 +125,7 @@ int kpl_env_save(const char* path);
  * File types name the suffix of their files in the model directories. */
 #define KPLC_TFILE_MODEL 0          /* ".json": models of this host */
 #define KPLC_TFILE_ROUTING_EXPORT 5 /* ".atv.xml": exported routing tables */
+#define KPLC_TFILE_PROBE_MODEL 21   /* ".prb": probe models (ygalib.h) */
 /* The suffix of a file type without its dot ("atv.xml"); null when unknown. */
 const char* kpl_tfile_suffix(int file_type);
 /* Finds "<name>.<file_type>" in the model directories ("mod_dirs", in order)

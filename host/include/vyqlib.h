@@ -28,10 +28,11 @@ void Xeq_Msg_Warning(int flags, const char* line1, const char* line2 VYQ_OPTIONA
                      const char* line3 VYQ_OPTIONAL);
 void Xeq_Msg_Info(int flags, const char* line1, const char* line2 VYQ_OPTIONAL,
                   const char* line3 VYQ_OPTIONAL);
-/* Asks the user to confirm; returns 1 for yes, 0 for no. The stand-in host
- * answers from its scripted answer (xeq_host.h), yes by default. */
+/* Asks the user to confirm, with up to four lines (the first is often a
+ * title); returns 1 for yes, 0 for no. The stand-in host answers from its
+ * scripted answer (xeq_host.h), yes by default. */
 int Xeq_Msg_Confirm(int flags, const char* line1, const char* line2 VYQ_OPTIONAL,
-                    const char* line3 VYQ_OPTIONAL);
+                    const char* line3 VYQ_OPTIONAL, const char* line4 VYQ_OPTIONAL);
 
 #ifdef __cplusplus
 }

@@ -368,6 +368,13 @@ int Rule_Nt_Interface_Attr_Get_As_String(const RuleT_Nt_Interface* intf, const c
                                          char* buffer); /* XEQC_ATTR_TEXT_SIZE */
 #endif
 
+/* ---- built-in editor commands -------------------------------------------------
+ * Runs one of the editor's own commands by name: "rehash_dirs" rescans the
+ * model directories so that files written meanwhile are seen. Every command
+ * run is recorded in the host's event log ("command: rehash_dirs").
+ * Returns 1, or 0 for a command the editor does not have. */
+int Xeq_Command_Builtin_Exec(const char* command);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

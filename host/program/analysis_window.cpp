@@ -1,5 +1,7 @@
 #include "analysis_window.hpp"
 
+#include <algorithm>
+
 #include "plugin_loader.hpp"
 
 namespace xeqhost {
@@ -36,6 +38,16 @@ AnalysisWindow::AnalysisWindow() {
 AnalysisWindow::~AnalysisWindow() {
     xeq::ui::close_all();
     xeq::ui::set_event_loop(nullptr);
+}
+
+bool AnalysisWindow::has_routing_data() const {
+    const XeqT_Dbox shown = shown_page();
+    const auto v = shown ? xeq::ui::view(shown) : std::nullopt;
+    if (!v) return false;
+    for (const auto& c : v->controls)
+        if (c.name == kSelector)
+            return std::find(c.entries.begin(), c.entries.end(), "Display Reachability") != c.entries.end();
+    return false;
 }
 
 XeqT_Dbox AnalysisWindow::page(const std::string& name) {

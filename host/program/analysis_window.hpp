@@ -24,6 +24,9 @@ public:
     AnalysisWindow(const AnalysisWindow&) = delete;
     AnalysisWindow& operator=(const AnalysisWindow&) = delete;
 
+    // Whether the window found the model's routing export data (then it
+    // offers the Display Reachability page).
+    bool has_routing_data() const;
     // Find Node with the IP report: the report's table, or nullopt when no
     // report opened (nothing found).
     std::optional<xeq::ui::TableView> find_node_report(const std::string& text);

@@ -10,13 +10,11 @@
 #include <nlohmann/json.hpp>
 
 #include "plugin_loader.hpp"
+#include "plugin_paths.hpp"
 #include "analysis_window.hpp"
 #include "model_directories.hpp"
 #include "model_picture.hpp"
 #include "session.hpp"
-#include "reach/ra_bt_tree.hpp"
-#include "routing/ra_net_data.hpp"
-#include "routing/ra_xml_parser.hpp"
 #include "xeq_host.h"
 
 namespace xeqhost {
@@ -115,6 +113,13 @@ KplT_IP_Address ip_option(const Args& args, const std::string& option) {
 
 
 
+// The plug-in with the analysis window: --plugin, or the nbx plug-in found
+// by its name as every bare plug-in name is.
+std::string analysis_plugin(const Args& args) {
+    const std::string named = args.optional("plugin");
+    return named.empty() ? "nbx" : named;
+}
+
 std::string address_text(KplT_IP_Address address) {
     char value[KPLC_IP_ADDRESS_TEXT_SIZE];
     kpl_ip_address_value_to_string(kpl_ip_address_value_get(address), value);
@@ -128,17 +133,6 @@ std::string prefix_text(KplT_IP_Address address) {
            std::to_string(kpl_ip_address_mask_prefix_length_compute(kpl_ip_address_mask_get(address)));
 }
 
-std::string next_hops_text(const RaIpRouteEntry& route) {
-    std::string text;
-    const QovT_Ll_Desc* hops = route.get_next_hops();
-    for (int i = 0; i < kpl_list_size(hops); ++i) {
-        const auto* hop = static_cast<const RaIpRouteNextHop*>(kpl_list_access(hops, i));
-        char address[KPLC_IP_ADDRESS_TEXT_SIZE];
-        kpl_ip_address_value_to_string(kpl_ip_address_value_get(hop->get_next_hop_addr()), address);
-        text += (i ? "," : "") + std::string(address);
-    }
-    return text.empty() ? "-" : text;
-}
 
 } // namespace
 
@@ -158,7 +152,7 @@ namespace {
 // Runs a model-and-object converter on each object of the type. Objects it
 // adds (demands) are of another type and are not visited.
 int run_model_object_convert(const Args& args) {
-    Plugin plugin(args.required("plugin"));
+    Plugin plugin(plugin_path(args.required("plugin")));
     const std::string& name = args.required("export");
     const auto convert = plugin.function<ModelObjectConverter>(name);
     const XeqT_Obj_Type type = type_option(args);
@@ -181,7 +175,7 @@ int run_convert(const Args& args) {
     const std::string form = args.optional("form");
     if (form == "model-object") return run_model_object_convert(args);
     if (!form.empty()) throw HostError("--form must be model-object");
-    Plugin plugin(args.required("plugin"));
+    Plugin plugin(plugin_path(args.required("plugin")));
     const std::string& name = args.required("export");
     const bool two_object = !args.optional("old").empty();
     const XeqT_Obj_Type type = type_option(args);
@@ -242,8 +236,15 @@ int run_check(const Args& args) {
 }
 
 int run_call(const Args& args) {
-    Plugin plugin(args.required("plugin"));
-    const auto function = plugin.function<void (*)()>(args.required("export"));
+    Plugin plugin(plugin_path(args.required("plugin")));
+    const std::string& name = args.required("export");
+    // With --text, an export taking one text (a probe model's name).
+    const auto function = [&] {
+        if (args.options.count("text"))
+            plugin.function<int (*)(const char*)>(name)(args.options.at("text").c_str());
+        else
+            plugin.function<void (*)()>(name)();
+    };
     const std::string path = args.optional("model");
     if (path.empty()) {
         function();
@@ -265,7 +266,7 @@ int run_ipspace(const Args& args) {
     // What a user types into Find Node: an address, or a network with its
     // prefix length.
     const std::string typed = by_address ? address_text(ip) : prefix_text(ip);
-    Session session({args.required("model"), {args.required("plugin")}});
+    Session session({args.required("model"), {analysis_plugin(args)}});
     AnalysisWindow window;
     const auto report = window.find_node_report(typed);
     const size_t count = report ? report->rows.size() : 0;
@@ -279,9 +280,43 @@ int run_ipspace(const Args& args) {
     return count > 0 ? 0 : 1;
 }
 
-// Runs the nbx plug-in's reachability code in this process (linked from its
-// core library): in the editor the analysis window's handlers drive it, and
-// this host has no dialogs to press.
+// A routing export file named on the command line stands in for the
+// model's own: the plug-in looks for "<model name>.atv.xml" in the model
+// directories, so the file is linked under that name into a directory of
+// its own put first among them.
+class RoutesFile {
+public:
+    RoutesFile(const std::string& file, XeqT_Model_Handle model) {
+        char name[XEQC_MODEL_NAME_SIZE];
+        Xeq_Model_Name_Get(model, name);
+        char pattern[] = "/tmp/xeqhost-routes-XXXXXX";
+        if (!mkdtemp(pattern)) throw HostError("cannot make a directory for '" + file + "'");
+        dir_ = pattern;
+        link_ = dir_ + "/" + name + "." + kpl_tfile_suffix(KPLC_TFILE_ROUTING_EXPORT);
+        char* absolute = realpath(file.c_str(), nullptr);
+        const bool linked = absolute && symlink(absolute, link_.c_str()) == 0;
+        std::free(absolute);
+        if (!linked) {
+            rmdir(dir_.c_str());
+            throw HostError("cannot read '" + file + "'");
+        }
+        in_use_ = std::make_unique<ModelDirectoryInUse>(dir_, ModelDirectoryInUse::First);
+    }
+    ~RoutesFile() {
+        in_use_.reset();
+        unlink(link_.c_str());
+        rmdir(dir_.c_str());
+    }
+    RoutesFile(const RoutesFile&) = delete;
+    RoutesFile& operator=(const RoutesFile&) = delete;
+
+private:
+    std::string dir_, link_;
+    std::unique_ptr<ModelDirectoryInUse> in_use_;
+};
+
+// Display Reachability in the plug-in's analysis window, as a user runs it;
+// the lines printed are the window's reachability report.
 int run_reach(const Args& args) {
     const std::string lookup = args.optional("lookup");
     if (!lookup.empty() && lookup != "exact" && lookup != "aggregate")
@@ -294,43 +329,26 @@ int run_reach(const Args& args) {
     const bool has_length = text.find('/') != std::string::npos;
     if (!kpl_ip_address_parse(text.c_str(), has_length ? nullptr : "255.255.255.255", &network))
         throw HostError("'" + text + "' is not an IPv4 network (a.b.c.d/len or a.b.c.d)");
-
-    const std::string& model_path = args.required("model");
-    OpenModel model(model_path);
-    Xeq_Host_Model_Current_Set(model.get());
     const std::string routes = args.optional("routes");
-    std::unique_ptr<RaBtTree> tree;
-    if (!routes.empty()) {
-        if (!NbxFileUtil::exists(routes.c_str())) throw HostError("cannot read '" + routes + "'");
-        tree.reset(ra_parse_xml_file(routes.c_str()));
-    } else {
-        const ModelDirectoryInUse beside_model(directory_of(model_path));
-        tree.reset(ra_parse_xml());
-    }
-    if (!tree) {
+    if (!routes.empty() && access(routes.c_str(), R_OK) != 0) throw HostError("cannot read '" + routes + "'");
+
+    Session session({args.required("model"), {analysis_plugin(args)}});
+    const std::unique_ptr<RoutesFile> named = routes.empty() ? nullptr : std::make_unique<RoutesFile>(routes, session.model());
+    AnalysisWindow window;
+    if (!window.has_routing_data()) {
         char name[XEQC_MODEL_NAME_SIZE];
-        Xeq_Model_Name_Get(model.get(), name);
+        Xeq_Model_Name_Get(session.model(), name);
         throw HostError(std::string("no routing export file '") + name +
                         ".atv.xml' in the model directories or beside the model");
     }
-    RaBtState* state = tree->get_state_by_prefix(network, aggregate);
-    const std::unique_ptr<RaBtState> result(aggregate ? state : nullptr); // exact: the tree's own
-    const int count = state == nullptr ? 0 : kpl_list_size(state->get_data());
-    if (count > 0)
+    const xeq::ui::TableView report = window.display_reachability(prefix_text(network), aggregate);
+    if (!report.rows.empty())
         std::printf("%-24s %-18s %-8s %-28s %s\n", "router", "route", "protocol", "next hops", "icon");
-    for (int i = 0; i < count; ++i) {
-        const auto* record = static_cast<const RaBtStateData*>(kpl_list_access(state->get_data(), i));
-        record->display_icon();
-        const XeqT_Obj_Handle obj = Xeq_Obj_From_Hname_Get(model.get(), record->get_node()->get_name());
-        char icon[XEQC_SYMBOL_SIZE] = "";
-        const bool known = Xeq_Nt_Object_Overlay_Icon_Name_Get(obj, icon, sizeof icon) == 1;
-        std::printf("%-24s %-18s %-8s %-28s %s\n", record->get_node()->get_name(),
-                    prefix_text(record->get_route()->get_destination()).c_str(),
-                    record->get_route()->get_protocol_as_string(),
-                    next_hops_text(*record->get_route()).c_str(),
-                    !known ? "(not in the model)" : *icon == '\0' ? "(none)" : icon);
-    }
-    std::printf("%d router%s reach%s %s (%s)\n", count, count == 1 ? "" : "s", count == 1 ? "es" : "",
+    for (const auto& cells : report.rows)
+        std::printf("%-24s %-18s %-8s %-28s %s\n", cells.at(0).c_str(), cells.at(1).c_str(), cells.at(2).c_str(),
+                    cells.at(3).c_str(), cells.at(4).c_str());
+    const size_t count = report.rows.size();
+    std::printf("%zu router%s reach%s %s (%s)\n", count, count == 1 ? "" : "s", count == 1 ? "es" : "",
                 prefix_text(network).c_str(), aggregate ? "longest match per router" : "exact prefix");
     return count > 0 ? 0 : 1;
 }

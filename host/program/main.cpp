@@ -3,11 +3,13 @@
 // editor would.
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <string>
 
 #include "commands.hpp"
 #include "kpllib.h"
 #include "plugin_loader.hpp"
+#include "probe_table.hpp"
 
 namespace {
 
@@ -23,15 +25,19 @@ const char* const kUsage =
     "      (--type link|demand converts those objects instead of nodes)\n"
     "  call --plugin SO --export NAME [--model MODEL.json]\n"
     "      call an export taking no arguments (an initialiser), with MODEL current\n"
-    "  ipspace --plugin NBX_SO --model MODEL.json --address A.B.C.D\n"
-    "  ipspace --plugin NBX_SO --model MODEL.json --network A.B.C.D/LEN (or --mask M)\n"
+    "      (--text TEXT: an export taking one text, such as a probe model's name)\n"
+    "  ipspace [--plugin NBX_SO] --model MODEL.json --address A.B.C.D\n"
+    "  ipspace [--plugin NBX_SO] --model MODEL.json --network A.B.C.D/LEN (or --mask M)\n"
     "      which nodes and interfaces own an address, or every address in a network\n"
-    "      (exit status 1 when there is none)\n"
-    "  reach --model MODEL.json --network A.B.C.D[/LEN] [--lookup exact|aggregate] [--routes FILE]\n"
+    "      (Find Node with the IP report in the analysis window; exit status 1 when\n"
+    "      there is none)\n"
+    "  reach [--plugin NBX_SO] --model MODEL.json --network A.B.C.D[/LEN]\n"
+    "        [--lookup exact|aggregate] [--routes FILE]\n"
     "      which routers hold a route to a network: each router's longest match\n"
     "      (aggregate, the default) or the exact prefix; from MODEL's routing export\n"
     "      file \"<name>.atv.xml\" in the model directories or beside MODEL, or FILE\n"
-    "      (exit status 1 when no router does)\n"
+    "      (Display Reachability in the analysis window; exit status 1 when no\n"
+    "      router does). NBX_SO defaults to the plug-in named nbx\n"
     "  ui --model MODEL.json --plugin SO [--plugin SO...] [--script FILE]\n"
     "      a session with the model and the plug-ins: the host menu, dialogs,\n"
     "      prompts and choosers, driven by commands from FILE, from standard\n"
@@ -39,7 +45,11 @@ const char* const kUsage =
     "  draw MODEL.json OUT.svg       a picture of the model as the editor shows it\n"
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
-    "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n";
+    "  probes PROBE_MODEL.prb        print a probe model's probes as a table\n"
+    "--prefs FILE loads the host preferences (\"mod_dirs\", ...) and saves them on exit.\n"
+    "A plug-in (SO) is a path, or a bare name such as nbx that is looked up in the\n"
+    "folders of XEQHOST_PLUGIN_PATH (colon-separated), then in the build tree's\n"
+    "plugins/ beside bin/ and in the installed plug-in folder, both next to xeqhost.\n";
 
 xeqhost::Args parse(int argc, char** argv, int first) {
     xeqhost::Args args;
@@ -65,6 +75,7 @@ int dispatch(const std::string& command, const xeqhost::Args& args) {
     if (command == "reach") return xeqhost::run_reach(args);
     if (command == "ui") return xeqhost::run_ui(args);
     if (command == "draw") return xeqhost::run_draw(args);
+    if (command == "probes" && args.words.size() == 1) return xeqhost::print_probe_table(args.words[0], std::cout);
     throw xeqhost::HostError("unknown command '" + command + "'");
 }
 

@@ -34,10 +34,11 @@ std::vector<std::string> model_directories() {
     return dirs;
 }
 
-ModelDirectoryInUse::ModelDirectoryInUse(std::string directory) : directory_(std::move(directory)) {
+ModelDirectoryInUse::ModelDirectoryInUse(std::string directory, Place place)
+    : directory_(std::move(directory)) {
     std::vector<std::string> dirs = model_directories();
     if (std::find(dirs.begin(), dirs.end(), directory_) != dirs.end()) return;
-    dirs.push_back(directory_);
+    dirs.insert(place == First ? dirs.begin() : dirs.end(), directory_);
     set_model_directories(dirs);
     added_ = true;
 }

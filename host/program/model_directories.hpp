@@ -14,11 +14,12 @@ std::vector<std::string> model_directories();
 
 // The directory of the open model is a model directory for as long as the
 // model is open, as in the editor, where models open from one: added at
-// the end of "mod_dirs" unless it is there already, and taken out again
-// afterwards, leaving whatever else changed meanwhile.
+// the end (or the front) of "mod_dirs" unless it is there already, and
+// taken out again afterwards, leaving whatever else changed meanwhile.
 class ModelDirectoryInUse {
 public:
-    explicit ModelDirectoryInUse(std::string directory);
+    enum Place { Last, First };
+    explicit ModelDirectoryInUse(std::string directory, Place place = Last);
     ~ModelDirectoryInUse();
     ModelDirectoryInUse(const ModelDirectoryInUse&) = delete;
     ModelDirectoryInUse& operator=(const ModelDirectoryInUse&) = delete;

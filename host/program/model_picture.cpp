@@ -99,7 +99,7 @@ std::map<XeqT_Obj_Handle, Point> layout(XeqT_Model_Handle model) {
     }
     const double top = at.empty() ? kMargin : bottom + kAutoSpacing;
     for (size_t i = 0; i < unplaced.size(); ++i)
-        at[unplaced[i]] = {kMargin + static_cast<double>(i % kAutoColumns) * kAutoSpacing,
+        at[unplaced[i]] = {2 * kMargin + static_cast<double>(i % kAutoColumns) * kAutoSpacing,
                            top + static_cast<double>(i / kAutoColumns) * kAutoSpacing};
     return at;
 }
@@ -201,17 +201,15 @@ private:
             const int nth = drawn[key]++;
             const double offset = (nth % 2 ? -1 : 1) * 7.0 * ((nth + 1) / 2); // 0, 7, -7, 14, ...
             std::ostringstream points;
-            Point mid;
             for (size_t i = 0; i < nodes.size(); ++i) {
                 Point p = shifted(nodes, i, offset);
                 if (i + 1 == nodes.size()) p = pulled_back(shifted(nodes, i - 1, offset), p);
                 points << (i ? " " : "") << number(p.x) << "," << number(p.y);
-                if (i == nodes.size() / 2) mid = p;
             }
-            if (nodes.size() % 2 == 0) {
-                const Point a = shifted(nodes, nodes.size() / 2 - 1, offset), b = shifted(nodes, nodes.size() / 2, offset);
-                mid = {(a.x + b.x) / 2, (a.y + b.y) / 2};
-            }
+            // Labelled near its source: paths to one next hop share their
+            // ends there, and their middles crowd.
+            const Point from = shifted(nodes, 0, offset), to = shifted(nodes, 1, offset);
+            const Point mid{from.x + (to.x - from.x) * 0.35, from.y + (to.y - from.y) * 0.35};
             const std::string name = text_attr(path, "name");
             out << "<g class=\"path\"><title>" << escaped(name) << "\n" << escaped(text_attr(path, "tooltip"))
                 << "</title><polyline points=\"" << points.str() << "\" fill=\"none\" stroke=\"" << color

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model_directories.hpp"
+#include "plugin_paths.hpp"
 #include "xeq_ui.hpp"
 
 namespace xeqhost {
@@ -17,6 +18,7 @@ struct Definition {
     std::string init;
     std::vector<xeq::ui::MenuItem> menu;
     std::vector<xeq::ui::ClickHandler> click_handlers;
+    std::vector<AttributeDefinition> attributes;
 };
 
 // "<folder>/<name>.xeq.json" for "<folder>/<name>.i0.xeq.so"; other file
@@ -33,6 +35,24 @@ std::string text_of(const Json& j, const char* key, const std::string& file) {
     if (!j.contains(key) || !j[key].is_string() || j[key].get<std::string>().empty())
         throw HostError(file + ": \"" + key + "\" must be a non-empty text");
     return j[key].get<std::string>();
+}
+
+std::string optional_text_of(const Json& j, const char* key, const std::string& file) {
+    return j.contains(key) ? text_of(j, key, file) : std::string();
+}
+
+std::vector<AttributeDefinition> read_attributes(const Json& value, const std::string& file) {
+    if (!value.is_array()) throw HostError(file + ": \"attributes\" must be a list");
+    std::vector<AttributeDefinition> attributes;
+    for (const Json& item : value) {
+        if (!item.is_object()) throw HostError(file + ": an attribute definition is an object");
+        for (const auto& [key, unused] : item.items())
+            if (key != "object_model" && key != "attribute" && key != "choices" && key != "click")
+                throw HostError(file + ": unknown key \"" + key + "\" in an attribute definition");
+        attributes.push_back({text_of(item, "object_model", file), text_of(item, "attribute", file),
+                              optional_text_of(item, "choices", file), optional_text_of(item, "click", file)});
+    }
+    return attributes;
 }
 
 Definition read_definition(const std::string& file) {
@@ -65,6 +85,8 @@ Definition read_definition(const std::string& file) {
                 if (!h.is_object()) throw HostError(file + ": a click handler is an object");
                 d.click_handlers.push_back({text_of(h, "object_model", file), text_of(h, "export", file)});
             }
+        } else if (key == "attributes") {
+            d.attributes = read_attributes(value, file);
         } else {
             throw HostError(file + ": unknown key \"" + key + "\"");
         }
@@ -83,7 +105,8 @@ PluginSet::~PluginSet() {
     while (!plugins_.empty()) plugins_.pop_back();
 }
 
-void PluginSet::load(const std::string& path) {
+void PluginSet::load(const std::string& name_or_path) {
+    const std::string path = plugin_path(name_or_path);
     const Definition definition = read_definition(definition_path(path));
     plugins_.push_back(std::make_unique<Plugin>(path));
     const Plugin& loaded = *plugins_.back();
@@ -95,8 +118,19 @@ void PluginSet::load(const std::string& path) {
         loaded.export_named(handler.action);
         xeq::ui::add_click_handler(handler);
     }
+    for (const AttributeDefinition& attribute : definition.attributes) {
+        for (const std::string& name : {attribute.choices, attribute.click})
+            if (!name.empty()) loaded.export_named(name); // refused now, as a menu item is
+        attributes_.push_back(attribute);
+    }
     xeq::ui::add_plugin_folder(directory_of(path));
     if (!definition.init.empty()) loaded.function<void (*)()>(definition.init)();
+}
+
+const AttributeDefinition* PluginSet::attribute(const std::string& object_model, const std::string& path) const {
+    for (const AttributeDefinition& a : attributes_)
+        if ((a.object_model == "*" || a.object_model == object_model) && a.attribute == path) return &a;
+    return nullptr;
 }
 
 void* PluginSet::find(const std::string& name) const {

@@ -12,6 +12,17 @@
 
 namespace xeqhost {
 
+// An attribute that a plug-in definition gives meaning to: on objects whose
+// "model" attribute is object_model ("*": any object), the attribute at
+// that path takes its choices from one export and asks another before it
+// is edited in place. Either export may be empty.
+struct AttributeDefinition {
+    std::string object_model;
+    std::string attribute;
+    std::string choices;
+    std::string click;
+};
+
 class PluginSet {
 public:
     // Binds the host's user interface to this set's exports.
@@ -21,16 +32,19 @@ public:
     PluginSet(const PluginSet&) = delete;
     PluginSet& operator=(const PluginSet&) = delete;
 
-    // Loads the plug-in, reads its definition, adds its menu items and calls
-    // its initialiser. Throws HostError naming the plug-in or the
-    // definition file and what is wrong.
-    void load(const std::string& path);
+    // Loads the plug-in (a path, or a bare name found by plugin_path), reads
+    // its definition, adds its menu items and calls its initialiser. Throws
+    // HostError naming the plug-in or the definition file and what is wrong.
+    void load(const std::string& name_or_path);
     // The first loaded plug-in's export of that name, or null.
     void* find(const std::string& name) const;
     const Plugin& plugin(size_t index) const { return *plugins_.at(index); }
+    // The first attribute definition for that object model and path, or null.
+    const AttributeDefinition* attribute(const std::string& object_model, const std::string& path) const;
 
 private:
     std::vector<std::unique_ptr<Plugin>> plugins_;
+    std::vector<AttributeDefinition> attributes_;
 };
 
 } // namespace xeqhost

@@ -14,6 +14,7 @@
 #include "model_directories.hpp"
 #include "model_picture.hpp"
 #include "plugin_set.hpp"
+#include "xeq_attr_procs.h"
 #include "xeq_host.h"
 #include "xeq_ui.hpp"
 
@@ -224,9 +225,13 @@ private:
         if (!interactive_) failed_ = true;
     }
 
+    // Every event but a progress bar's steps, which a transcript need not
+    // repeat: its start and end show that it ran.
     void print_events() {
-        for (; printed_events_ < Xeq_Host_Event_Count(); ++printed_events_)
-            out_ << Xeq_Host_Event_Get(printed_events_) << "\n";
+        for (; printed_events_ < Xeq_Host_Event_Count(); ++printed_events_) {
+            const std::string event = Xeq_Host_Event_Get(printed_events_);
+            if (event.rfind("progress advance: ", 0) != 0) out_ << event << "\n";
+        }
     }
 
     std::string waiting_prompt() const {
@@ -403,6 +408,46 @@ private:
         return {};
     }
 
+    // ---- attributes that plug-ins give meaning to ----------------------------
+    const AttributeDefinition* attribute_definition(XeqT_Obj_Handle obj, const std::string& path) const {
+        char object_model[XEQC_ATTR_TEXT_SIZE] = "";
+        Xeq_Obj_Attr_Value_Get(obj, "model", XEQC_VALUE_TEXT, object_model, sizeof object_model);
+        return session_.plugins_->attribute(object_model, path);
+    }
+
+    std::string choices(const Words& w) {
+        const XeqT_Obj_Handle obj = Xeq_Obj_From_Hname_Get(session_.model(), w[1].c_str());
+        if (Xeq_Obj_Invalid(obj)) return "the model has no object '" + w[1] + "'";
+        const std::string path = joined(w, 2);
+        const AttributeDefinition* definition = attribute_definition(obj, path);
+        if (!definition || definition->choices.empty()) return "no plug-in gives the choices of '" + path + "'";
+        const auto proc = reinterpret_cast<XeqT_Attr_Choices_Proc>(session_.plugins_->find(definition->choices));
+        const std::unique_ptr<QovT_Textlist, void (*)(QovT_Textlist*)> list(Qov_Textlist_Create(),
+                                                                             Qov_Textlist_Destroy);
+        proc(obj, path.c_str(), session_.model(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, list.get());
+        out_ << w[1] << ": " << path << " choices:";
+        for (int i = 0; i < Qov_Textlist_Count(list.get()); ++i) out_ << " [" << Qov_Textlist_Line_Get(list.get(), i) << "]";
+        out_ << (Qov_Textlist_Count(list.get()) == 0 ? " none\n" : "\n");
+        return {};
+    }
+
+    std::string edit(const Words& w) {
+        const XeqT_Obj_Handle obj = Xeq_Obj_From_Hname_Get(session_.model(), w[1].c_str());
+        if (Xeq_Obj_Invalid(obj)) return "the model has no object '" + w[1] + "'";
+        const std::string& path = w[2];
+        const std::string value = joined(w, 3);
+        if (const AttributeDefinition* definition = attribute_definition(obj, path);
+            definition && !definition->click.empty()) {
+            const auto click = reinterpret_cast<XeqT_Attr_Click_Proc>(session_.plugins_->find(definition->click));
+            if (click(obj, path.c_str()) == 1)
+                return "'" + path + "' of '" + w[1] + "' is read-only: it cannot be edited in place";
+        }
+        if (!Xeq_Obj_Attr_Value_Set(obj, path.c_str(), XEQC_VALUE_TEXT, value.c_str()))
+            return "'" + w[1] + "' has no attribute '" + path + "' that takes '" + value + "'";
+        out_ << w[1] << ": " << path << " = " << value << "\n";
+        return {};
+    }
+
     Session& session_;
     std::istream& in_;
     std::ostream& out_;
@@ -476,6 +521,8 @@ const std::vector<Session::Loop::Command>& Session::Loop::commands() {
              return std::string();
          },
          0},
+        {"choices", "choices OBJECT PATH", "the choices a plug-in gives for an attribute", &L::choices, 2},
+        {"edit", "edit OBJECT PATH VALUE", "edit an attribute in place (quote a PATH with blanks)", &L::edit, 2},
     };
     return table;
 }

@@ -38,5 +38,5 @@ int main(void) {
     if (Xeq_Obj_Attr_Symbol_Get(n, "Count", symbol)) return fail("a plain value read as a symbol");
     if (!Xeq_Obj_Attr_Desc_Nth_Get(n, 0, symbol) || strcmp(symbol, "Count") != 0) return fail("attribute name");
     Xeq_Host_Model_Close(model);
-    return This_File_Was_Compiled_With_VALDRIC_Release_90A == 90 && Yga_Init() == 1 ? 0 : fail("markers");
+    return This_File_Was_Compiled_With_VALDRIC_Release_90A == 90 && Yga_Init(2, 0, 0) == 1 ? 0 : fail("markers");
 }

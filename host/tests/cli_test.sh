@@ -31,5 +31,13 @@ expect 2 "option --out needs a value" -- "$host" convert --plugin "$sarv" --expo
 expect 2 "cannot read preferences file" -- "$host" --prefs "$tmp/none.prefs" check "$good"
 expect 2 "--form must be model-object" -- "$host" convert --form other --plugin "$sarv" --export x --model "$good" --out "$tmp/o.json"
 expect 0 "model 'every_kind': 3 object(s)" -- "$host" check "$good"
+# A plug-in named without a folder: from XEQHOST_PLUGIN_PATH first, then from
+# the build tree's plugins/ beside bin/; an unknown name is reported as typed.
+mkdir "$tmp/alt" && cp "$sarv" "$tmp/alt/other.i0.xeq.so"
+expect 2 "plug-in '$sarv' has no export 'x'" -- "$host" call --plugin sarv --export x
+expect 2 "plug-in '$sarv' has no export 'x'" -- "$host" call --plugin "$(basename "$sarv")" --export x
+expect 2 "plug-in '$tmp/alt/other.i0.xeq.so' has no export 'x'" -- \
+  env XEQHOST_PLUGIN_PATH="$tmp/none::$tmp/alt" "$host" call --plugin other --export x
+expect 2 "cannot load plug-in 'nosuch'" -- "$host" call --plugin nosuch --export x
 [ ! -e "$tmp/o.json" ] || { echo "FAIL: a failed conversion wrote its output"; failures=$((failures + 1)); }
 exit $((failures > 0))

@@ -9,8 +9,6 @@
 #include "ipspace/ip_tree.hpp"
 #include "xeq_plugin.h"
 
-// The plug-in's initialiser: registers the client states.
-XEQ_EXPORT void nbx_xeq_init();
 // Registers "(NBX) Network IP Space" with the four handlers below.
 XEQ_EXPORT void nbx_ed_xeq_init();
 

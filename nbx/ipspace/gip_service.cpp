@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "ipspace/gip.hpp"
-#include "reach/ra_client_state.hpp"
+#include "ipspace/xeq_util.hpp"
 
 namespace {
 
@@ -27,16 +27,6 @@ constexpr int kSecondaryAddressSize = 128;
 constexpr int kProgressThreshold = 20;
 constexpr int kProgressStep = 10;
 
-// Reads a text attribute into text, refusing (false) a text that needs more
-// than N - 1 characters.
-template <std::size_t N>
-bool read_whole_text(XeqT_Obj_Handle obj, const char* path, char (&text)[N]) {
-    char probe[N + 1];
-    if (!Xeq_Obj_Attr_Get(obj, path, probe) || std::strlen(probe) >= N) return false;
-    std::memcpy(text, probe, N);
-    return true;
-}
-
 // The insert_* steps of the build give false when memory runs out: a space
 // missing some addresses would answer wrongly for as long as the model is
 // open, so the build is given up instead.
@@ -51,7 +41,7 @@ bool insert_hosts(NbxGipTree& tree) {
         char address_text[kHostAddressSize];
         char name[kNameSize] = "";
         KplT_IP_Address address;
-        if (!read_whole_text(host, "IP Host Parameters [0].Interface Information [0].Address",
+        if (!NbxXeqUtil::whole_text_get(host, "IP Host Parameters [0].Interface Information [0].Address",
                              address_text) ||
             !kpl_ip_address_parse(address_text, kHostMask, &address))
             continue;
@@ -141,12 +131,6 @@ IpSpace ip_space(bool build) {
 }
 
 } // namespace
-
-XEQ_EXPORT void nbx_xeq_init() {
-    QOV_FRAME("nbx_xeq_init()");
-    nbx_ed_xeq_init();
-    ra_xeq_init();
-}
 
 XEQ_EXPORT void nbx_ed_xeq_init() {
     QOV_FRAME("nbx_ed_xeq_init()");

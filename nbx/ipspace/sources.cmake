@@ -5,6 +5,6 @@ list(APPEND NBX_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ip_tree.cpp
   ${CMAKE_CURRENT_LIST_DIR}/xeq_util.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gip_service.cpp)
-list(APPEND NBX_EXPORTS nbx_xeq_init nbx_ed_xeq_init nbx_gip_copy_create nbx_gip_destroy
+list(APPEND NBX_EXPORTS nbx_ed_xeq_init nbx_gip_copy_create nbx_gip_destroy
   nbx_gip_read nbx_gip_write nbx_gip_get_data_by_address nbx_gip_get_data_by_network
   nbx_gip_insert_address nbx_gip_remove_address)

@@ -34,6 +34,13 @@ public:
     // Marks the router's object in the current model with the overlay icon
     // of the route's protocol ("" for "none" removes it).
     void display_icon() const;
+    // Draws one path per owner of each next hop of the route, from the
+    // router's object to the owner's (reach/ra_path.cpp): through their link
+    // when one joins them; a BGP next hop that is no linked neighbour as a
+    // shortcut path, any other in colour. flag changes nothing drawn.
+    // Returns the route's own next-hop list (RaIpRouteNextHop*), which the
+    // caller must not free.
+    QovT_Ll_Desc* display_next_hop_path(XeqT_Color colour, bool flag) const;
 
     NBX_POOLED
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "reach/ra_bt_tree.hpp"
-#include "reach/ra_client_state.hpp"
+#include "reach/ra_reach.hpp"
 #include "routing/ra_xml_parser.hpp"
 #include "xml/nbx_xml.hpp"
 
@@ -19,25 +19,6 @@ constexpr char kUtilityModel[] = "Reachability_Info_Config";
 constexpr char kUtilityName[] = "Config_Reachability_Analysis";
 // A plug-in's object the user sees in the model (xeqed.h).
 constexpr int kUiStatusShown = 1;
-
-// The routing tree kept with the current model, or null.
-RaBtTree* kept_tree() {
-    QOV_FRAME("kept_tree()");
-    return static_cast<RaBtTree*>(Xeq_Model_Network_State_Access(
-        Xeq_Model_Current_Get(0), Xeq_Client_State_By_Name_Get(RAC_CLIENT_STATE_LABEL)));
-}
-
-// Keeps tree with the current model in place of the one kept before (which
-// the client state then destroys) and returns it; a tree the model cannot
-// keep (no model, state not registered) is deleted and null returned.
-RaBtTree* keep_tree(RaBtTree* tree) {
-    QOV_FRAME("keep_tree(tree)");
-    if (Xeq_Model_Network_State_Set(Xeq_Model_Current_Get(0),
-                                    Xeq_Client_State_By_Name_Get(RAC_CLIENT_STATE_LABEL), tree))
-        return tree;
-    delete tree;
-    return nullptr;
-}
 
 // Reads a text control into a preference buffer. A text longer than the
 // buffer is not taken (false, buffer untouched): cut short, a network such
@@ -56,7 +37,7 @@ bool read_preference_text(VyqT_Control ctl, char (&buffer)[N]) {
 
 RaGui::RaGui()
     : tree(nullptr), utility_object(0), bounds{}, dest_dbox(nullptr), node_dbox(nullptr),
-      conf_dbox(nullptr), ospf_dbox(nullptr), file_time(0), file_path(nullptr), closing(false),
+      conf_dbox(nullptr), ospf_dbox(nullptr), report_dbox(nullptr), file_time(0), file_path(nullptr), closing(false),
       export_info(0), aggregates(0), next_hops(0), ip_report(0), default_route(0), ip_network{},
       ip_address{} {
     QOV_FRAME("RaGui::RaGui()");
@@ -215,6 +196,9 @@ void RaGui::CloseDboxes(XeqT_Dbox dbox) {
     // are read afresh for every page.
     for (XeqT_Dbox* page : Dboxes())
         if (*page != nullptr && *page != dbox) Xeq_Dbox_Destroy(*page);
+    // The report shows what this window displayed; one the user closed
+    // before is no dialog any more, and destroying it does nothing.
+    Xeq_Dbox_Destroy(report_dbox);
 }
 
 void RaGui::SetTree(RaBtTree* tree_ptr) {
@@ -225,12 +209,12 @@ void RaGui::SetTree(RaBtTree* tree_ptr) {
 
 void RaGui::UpdateTree() {
     QOV_FRAME("RaGui::UpdateTree()");
-    RaBtTree* kept = kept_tree();
+    RaBtTree* kept = ra_kept_tree();
     if (kept != tree) SetTree(kept);
     long time = 0;
     NbxFileUtil::mod_date_get(file_path.get(), &time);
     if (time == 0 || time == file_time) return;
-    SetTree(keep_tree(ra_parse_xml()));
+    SetTree(ra_keep_tree(ra_parse_xml()));
     file_time = time;
 }
 
@@ -308,9 +292,7 @@ XEQ_EXPORT void ra_load_find_dbox() {
         return;
     }
     gui->FindUtilityObject();
-    RaBtTree* tree = kept_tree();
-    if (tree == nullptr) tree = keep_tree(ra_parse_xml());
-    gui->SetTree(tree);
+    gui->SetTree(ra_model_tree());
     if (gui->GetTree() == nullptr)
         ra_prompt_and_wait("Feature Alert",
                            {"Reachability Analysis simulation export data not found.  Some",

@@ -102,7 +102,8 @@ public:
     // there is none, and reads the preferences from it.
     void FindUtilityObject();
     void PopulateRaPreferences();
-    // Destroys every page other than dbox, once per window.
+    // Destroys every page other than dbox, and the reachability report,
+    // once per window.
     void CloseDboxes(XeqT_Dbox dbox);
     // Borrows tree and copies its file path (a null tree keeps the path).
     void SetTree(RaBtTree* tree_ptr);
@@ -117,6 +118,10 @@ public:
     void SetNodeDbox(XeqT_Dbox dbox) { node_dbox = dbox; }
     void SetConfDbox(XeqT_Dbox dbox) { conf_dbox = dbox; }
     void SetOspfDbox(XeqT_Dbox dbox) { ospf_dbox = dbox; }
+    // The reachability report of the window's last display (it may have
+    // been closed since: then calls on it do nothing).
+    void SetReportDbox(XeqT_Dbox dbox) { report_dbox = dbox; }
+    XeqT_Dbox GetReportDbox() const { return report_dbox; }
 
     // Shows the first page of a new window: Display Reachability with a
     // tree, Configure (where the export is switched on) without. False when
@@ -139,6 +144,7 @@ private:
     XeqT_Dbox node_dbox;
     XeqT_Dbox conf_dbox;
     XeqT_Dbox ospf_dbox;
+    XeqT_Dbox report_dbox;
     long file_time;
     ra::HostText file_path;
     bool closing;

@@ -4,10 +4,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <utility>
 
 #include "ipspace/gip_entry.hpp"
 #include "ipspace/pool.hpp"
+#include "reach/ra_csv.hpp"
 
 namespace {
 
@@ -65,37 +66,17 @@ void format_address(const NbxGipEntry& entry, char (&text)[KPLC_IP_ADDRESS_TEXT_
     kpl_ip_address_value_to_string(kpl_ip_address_value_get(entry.ip_address), text);
 }
 
-// A CSV field: quoted only when it holds a separator, a quote or a line
-// break, so that files of plain names stay as simple as before.
-void write_csv_field(std::FILE* file, const char* field) {
-    QOV_FRAME("write_csv_field(file, field)");
-    if (std::strpbrk(field, ",\"\r\n") == nullptr) {
-        std::fputs(field, file);
-        return;
-    }
-    std::fputc('"', file);
-    for (const char* c = field; *c != '\0'; ++c) {
-        if (*c == '"') std::fputc('"', file);
-        std::fputc(*c, file);
-    }
-    std::fputc('"', file);
-}
-
 void write_csv_line(std::FILE* file, const NbxGipEntry& entry) {
     QOV_FRAME("write_csv_line(file, entry)");
     char address[KPLC_IP_ADDRESS_TEXT_SIZE];
     format_address(entry, address);
-    write_csv_field(file, Xeq_Obj_Hname_Get(entry.obj_hndl, 0));
+    ra::csv_field_write(file, Xeq_Obj_Hname_Get(entry.obj_hndl, 0));
     std::fputc(',', file);
-    write_csv_field(file, entry.intf_name != nullptr ? entry.intf_name : "");
+    ra::csv_field_write(file, entry.intf_name != nullptr ? entry.intf_name : "");
     std::fputc(',', file);
-    write_csv_field(file, address);
+    ra::csv_field_write(file, address);
     std::fputc('\n', file);
 }
-
-struct FileClose {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 void size_table(XeqT_Dbox dbox) {
     QOV_FRAME("size_table(dbox)");
@@ -205,12 +186,10 @@ XEQ_EXPORT void ra_ip_report_export_close_handler(void* /*client_state_ptr*/, in
 XEQ_EXPORT int ra_ip_report_export_data(const QovT_Ll_Desc* data_lptr, const char* path) {
     QOV_FRAME("ra_ip_report_export_data(data_lptr, path)");
     if (path == nullptr) return 1;
-    std::unique_ptr<std::FILE, FileClose> file(std::fopen(path, "w"));
+    ra::File file(std::fopen(path, "w"));
     if (file == nullptr) return 1;
     const int count = kpl_list_size(data_lptr);
     for (int i = 0; i < count; ++i)
         write_csv_line(file.get(), *static_cast<const NbxGipEntry*>(kpl_list_access(data_lptr, i)));
-    // A write that failed (a full disk) is a failure too, not a short file.
-    const bool written = !std::ferror(file.get());
-    return std::fclose(file.release()) == 0 && written ? 0 : 1;
+    return ra::csv_file_close(std::move(file));
 }

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 #include <gxr/gxr.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -56,6 +59,42 @@ class ApiTest : public ::testing::Test {
   std::string master_;
   GxrDiagnostic diagnostic_{};
 };
+
+// How a child process ended: the status its work returned, or the signal
+// that killed it (status then meaningless).
+struct ChildOutcome {
+  bool exited = false;
+  int status = -1;
+  int signal = 0;
+};
+
+// Runs work in a forked child, which hands its status back through a pipe,
+// so that a crash of the work is seen as a signal rather than ending the
+// test. The child leaves with _exit: it shares the test's state and must not
+// run its teardown.
+inline ChildOutcome inChild(const std::function<int()>& work) {
+  ChildOutcome outcome;
+  int fds[2];
+  if (pipe(fds) != 0) return outcome;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    const int status = work();
+    const bool sent = write(fds[1], &status, sizeof status) == static_cast<ssize_t>(sizeof status);
+    _exit(sent ? 0 : 1);
+  }
+  close(fds[1]);
+  int status = -1;
+  const bool received = pid > 0 && read(fds[0], &status, sizeof status) == static_cast<ssize_t>(sizeof status);
+  close(fds[0]);
+  int wstatus = 0;
+  if (pid > 0 && waitpid(pid, &wstatus, 0) == pid) {
+    outcome.exited = WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0 && received;
+    outcome.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+    outcome.status = status;
+  }
+  return outcome;
+}
 
 inline GxrPoint3 geodetic(double lat, double lon, int32_t height = 0) {
   GxrPoint3 p{};

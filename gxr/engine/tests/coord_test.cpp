@@ -220,6 +220,13 @@ TEST_F(CoordTest, BuildingBlocksGuardTheirArguments) {
   EXPECT_EQ(GXR_CoordParamSet(0, 25, &params), GXR_INVALID_FLAG);
   EXPECT_EQ(GXR_CoordParamSet(0, -1, &params), GXR_INVALID_FLAG);
   EXPECT_EQ(GXR_CoordParamSet(0, GXR_CS_GEOCENTRIC, &params), GXR_OK);
+  // A side other than input and output is a bad flag, also for the systems
+  // that take no parameters.
+  for (int direction : {-1, 2}) {
+    for (int type : {GXR_CS_GEODETIC, GXR_CS_GEOCENTRIC, GXR_CS_UPS, GXR_CS_MGRS, GXR_CS_TRANSVERSE_MERCATOR}) {
+      EXPECT_EQ(GXR_CoordParamSet(direction, type, &params), GXR_INVALID_FLAG) << direction << " " << type;
+    }
+  }
   EXPECT_EQ(GXR_CoordPointSet(25, 0, &p), GXR_INVALID_FLAG);
   const GxrPoint3 bad = geodetic(0, 181);
   EXPECT_EQ(GXR_CoordPointSet(GXR_CS_GEODETIC, 0, &bad), GXR_BAD_LONGITUDE);

@@ -2,6 +2,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "api_fixture.hpp"
 
@@ -149,15 +151,92 @@ TEST_F(ApiTest, DatumRefreshCopiesBothDatumTablesButNotTheEllipsoids) {
   EXPECT_EQ(fs::last_write_time(user_ / "ellips.dat"), old);
 }
 
-TEST_F(ApiTest, SecondInitialisationDoesNothingEvenAfterAFailure) {
+// A failed initialisation leaves nothing half done behind: once its cause
+// is mended, the next call initialises; after a success nothing more is done.
+TEST_F(ApiTest, FailedInitialisationIsRetriedAndASuccessfulOneIsNot) {
   unsetenv("USER_DATA");
   EXPECT_EQ(initialise(), GXR_ENV_ERROR);
   setenv("USER_DATA", user_.c_str(), 1);
-  EXPECT_EQ(initialise(), GXR_OK);
-  EXPECT_FALSE(fs::exists(user_ / "3_param.dat"));  // not retried
-  // The engine was never started: its queries answer "not initialised".
+  setenv("GXR_DATA_DIR", (user_ / "nowhere").c_str(), 1);
+  EXPECT_EQ(initialise(), GXR_SOURCE_NOT_FOUND);
+  EXPECT_FALSE(fs::exists(user_ / "3_param.dat"));
+  setenv("GXR_DATA_DIR", master_.c_str(), 1);
+  ASSERT_EQ(initialise(), GXR_OK);
+  EXPECT_EQ(slurp(user_ / "3_param.dat"), slurp(fs::path(master_) / "3_param.dat"));
+  EXPECT_STREQ(std::getenv("GEOID_DATA"), master_.c_str());
   GxrCoordSysList list{};
-  EXPECT_EQ(GXR_CoordinateSystemListGet(&list, &diagnostic_), GXR_DTCC_UNSPECIFIED);
+  ASSERT_EQ(GXR_CoordinateSystemListGet(&list, &diagnostic_), GXR_OK);
+  for (int i = 0; i < list.count; ++i) {
+    GXR_PtrFree(reinterpret_cast<void**>(&list.codes[i]));
+    GXR_PtrFree(reinterpret_cast<void**>(&list.names[i]));
+  }
+  fs::remove(user_ / "3_param.dat");
+  EXPECT_EQ(initialise(), GXR_OK);
+  EXPECT_FALSE(fs::exists(user_ / "3_param.dat"));  // not initialised twice
+}
+
+// Six processes start on one empty user directory at the same moment, round
+// after round: each initialises, converts and sees the whole datum table,
+// and the directory ends with whole tables and nothing half written.
+TEST_F(ApiTest, ProcessesInitialisingTogetherAllSucceed) {
+  constexpr int kProcesses = 6;
+  constexpr int kRounds = 20;
+  const std::string master3 = slurp(fs::path(master_) / "3_param.dat");
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const fs::path dir = user_ / ("round" + std::to_string(round));
+    fs::create_directory(dir);
+    setenv("USER_DATA", dir.c_str(), 1);
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    std::vector<pid_t> children;
+    std::vector<int> results;
+    for (int i = 0; i < kProcesses; ++i) {
+      int result[2];
+      ASSERT_EQ(pipe(result), 0);
+      const pid_t pid = fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) {
+        close(start[1]);
+        close(result[0]);
+        char go = 0;
+        (void)!read(start[0], &go, 1);  // all start when the parent closes its end
+        GxrDiagnostic diagnostic{};
+        int status = GXR_DtccInitialize(6, 6, &diagnostic);
+        const GxrPoint3 p = geodetic(38, -77);
+        GxrPointArray converted{};
+        if (status == GXR_OK)
+          status = GXR_CoordinatesConvert("WGE", "NAS-C", "GD", "UT", nullptr, nullptr, 1, &p, &converted, &diagnostic);
+        GxrDatumList datums{};
+        if (status == GXR_OK) status = GXR_DatumListGet(&datums);
+        if (status == GXR_OK && datums.count != 253) status = -datums.count;
+        (void)!write(result[1], &status, sizeof status);
+        _exit(0);
+      }
+      close(result[1]);
+      children.push_back(pid);
+      results.push_back(result[0]);
+    }
+    close(start[0]);
+    close(start[1]);
+    for (int i = 0; i < kProcesses; ++i) {
+      int status = -1;
+      const bool reported = read(results[i], &status, sizeof status) == static_cast<ssize_t>(sizeof status);
+      close(results[i]);
+      int wstatus = 0;
+      ASSERT_EQ(waitpid(children[i], &wstatus, 0), children[i]);
+      EXPECT_TRUE(WIFEXITED(wstatus)) << "process " << i << " killed by signal " << WTERMSIG(wstatus);
+      EXPECT_TRUE(reported) << "process " << i;
+      EXPECT_EQ(status, GXR_OK) << "process " << i;
+    }
+    EXPECT_EQ(slurp(dir / "3_param.dat"), master3);
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == "3_param.dat" || name == "7_param.dat" || name == "ellips.dat" || name == "egm96.grd" ||
+                  name == ".gxr-tables.lock")
+          << "left behind: " << name;
+    }
+  }
 }
 
 TEST_F(ApiTest, DataDirectoryFallsBackToDtccDataDir) {

@@ -370,6 +370,32 @@ TEST_F(EngineTest, LongitudeFarFromCentralMeridianWarns) {
   EXPECT_EQ(convert(kGeodetic, kCassini, geodetic(10, 5), &out), kOutputWarning);
 }
 
+// The distortion warning of Transverse Mercator whatever the other side's
+// system: the point's longitude is what counts, not the system it came in.
+TEST_F(EngineTest, LongitudeFarFromCentralMeridianWarnsFromEverySystem) {
+  Parameters tm;
+  tm.centralMeridian = 0;
+  const struct {
+    double longitude;
+    int expected;
+  } cases[] = {{8.9, 0}, {9.1, kOutputWarning}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.longitude);
+    Coordinates viaGeodetic, cartesian, utm, out;
+    ASSERT_EQ(convert(kGeodetic, kTransverseMercator, geodetic(10, c.longitude), &viaGeodetic, 1, 1, nullptr, &tm),
+              c.expected);
+    ASSERT_EQ(convert(kGeodetic, kGeocentric, geodetic(10, c.longitude), &cartesian), 0);
+    EXPECT_EQ(convert(kGeocentric, kTransverseMercator, cartesian, &out, 1, 1, nullptr, &tm), c.expected);
+    EXPECT_NEAR(out.easting, viaGeodetic.easting, 1e-3);
+    ASSERT_EQ(convert(kGeodetic, kUtm, geodetic(10, c.longitude), &utm), 0);
+    EXPECT_EQ(convert(kUtm, kTransverseMercator, utm, &out, 1, 1, nullptr, &tm), c.expected);
+    // The other way, the input side warns.
+    const int inputWarning = c.expected == 0 ? 0 : kInputWarning;
+    EXPECT_EQ(convert(kTransverseMercator, kGeocentric, viaGeodetic, &out, 1, 1, &tm), inputWarning);
+    EXPECT_EQ(convert(kTransverseMercator, kGeodetic, viaGeodetic, &out, 1, 1, &tm), inputWarning);
+  }
+}
+
 TEST_F(EngineTest, RefusedParametersKeepThePreviousOnes) {
   Engine& e = ready();
   ASSERT_EQ(e.setSystem(Side::input, kGeodetic), 0);

@@ -91,6 +91,7 @@ const char* kpl_tfile_suffix(int file_type) {
     switch (file_type) {
     case KPLC_TFILE_MODEL: return "json";
     case KPLC_TFILE_ROUTING_EXPORT: return "atv.xml";
+    case KPLC_TFILE_PROBE_MODEL: return "prb";
     default: return nullptr;
     }
 }

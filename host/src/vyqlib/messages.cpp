@@ -6,10 +6,11 @@
 #include "xeq_host.h"
 
 namespace {
-std::string joined(const char* kind, const char* line1, const char* line2, const char* line3) {
+std::string joined(const char* kind, const char* line1, const char* line2, const char* line3,
+                   const char* line4 = nullptr) {
     std::string text = kind;
     const char* sep = ": ";
-    for (const char* line : {line1, line2, line3}) {
+    for (const char* line : {line1, line2, line3, line4}) {
         if (!line) continue;
         text += sep;
         text += line;
@@ -29,9 +30,10 @@ void Xeq_Msg_Info(int /*flags*/, const char* line1, const char* line2, const cha
     Xeq_Host_Event_Add(joined("info", line1, line2, line3).c_str());
 }
 
-int Xeq_Msg_Confirm(int /*flags*/, const char* line1, const char* line2, const char* line3) {
+int Xeq_Msg_Confirm(int /*flags*/, const char* line1, const char* line2, const char* line3,
+                    const char* line4) {
     const int answer = Xeq_Host_Confirm_Answer_Get();
-    Xeq_Host_Event_Add((joined("confirm", line1, line2, line3) + (answer ? " -> yes" : " -> no")).c_str());
+    Xeq_Host_Event_Add((joined("confirm", line1, line2, line3, line4) + (answer ? " -> yes" : " -> no")).c_str());
     return answer;
 }
 

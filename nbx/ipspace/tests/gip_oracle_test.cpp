@@ -103,7 +103,7 @@ std::uint32_t mask_of(int length) { return length == 0 ? 0 : ~0u << (32 - length
 
 TEST(GipOracle, EveryLookUpMatchesAScan) {
     Xeq_Host_Echo_Set(0);
-    nbx_xeq_init();
+    nbx_ed_xeq_init();
     for (unsigned seed = 1; seed <= 60; ++seed) {
         RandomModel model(seed);
         ModelFixture m(model.json());

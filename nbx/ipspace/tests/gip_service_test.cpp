@@ -53,7 +53,7 @@ class GipService : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         Xeq_Host_Echo_Set(0);
-        nbx_xeq_init();
+        nbx_ed_xeq_init();
     }
     void SetUp() override { Xeq_Host_Events_Clear(); }
 };

@@ -4,74 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "reach/ra_gui.hpp"
-#include "session.hpp"
-#include "temp_dir.hpp"
+#include "ui_session.hpp"
 #include "xeq_ui.hpp"
 
 namespace {
 
-// Runs of blanks squeezed to one, so that checks do not depend on how
-// columns are padded.
-std::string squeezed(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (c != ' ' || out.empty() || out.back() != ' ') out += c;
-    return out;
-}
-
-// What the session printed for each command line, in script order.
-class Transcript {
-public:
-    explicit Transcript(const std::string& out) {
-        std::istringstream in(out);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.rfind("> ", 0) == 0) blocks_.emplace_back();
-            if (!blocks_.empty()) blocks_.back() += line + "\n";
-        }
-    }
-    // The output of the command on script line i (0-based, blank and
-    // comment lines not counted).
-    const std::string& raw(size_t i) const {
-        static const std::string none = "(no such command)";
-        return i < blocks_.size() ? blocks_[i] : none;
-    }
-    // The same with runs of blanks squeezed.
-    std::string at(size_t i) const { return squeezed(raw(i)); }
-
-private:
-    std::vector<std::string> blocks_;
-};
-
-#define EXPECT_HAS(text, part) EXPECT_NE((text).find(part), std::string::npos) << (text)
-#define EXPECT_LACKS(text, part) EXPECT_EQ((text).find(part), std::string::npos) << (text)
-
 // A copy of the campus example, with or without its routing export file.
-class Campus {
+class Campus : public ModelDir {
 public:
-    explicit Campus(bool with_export = true) {
-        std::filesystem::copy_file(CAMPUS_DIR "/campus.json", model());
-        if (with_export) std::filesystem::copy_file(CAMPUS_DIR "/campus.atv.xml", dir_.file("campus.atv.xml"));
-    }
-    std::string model() const { return dir_.file("campus.json"); }
-    std::string file(const std::string& name) const { return dir_.file(name); }
-    xeqhost::Session::Options options() const { return {model(), {NBX_PLUGIN}}; }
-
-    // Runs script in a fresh session; the exit status must be status.
-    Transcript run(const std::string& script, int status = 0) const {
-        int got = -1;
-        const std::string out = xeqhost::run_session(options(), script, &got);
-        EXPECT_EQ(got, status) << out;
-        return Transcript(out);
-    }
-
-private:
-    TempDir dir_;
+    explicit Campus(bool with_export = true)
+        : ModelDir("campus", read_file(CAMPUS_DIR "/campus.json"),
+                   with_export ? read_file(CAMPUS_DIR "/campus.atv.xml") : "") {}
 };
 
 // Live controllers of analysis windows, from their host pool.
@@ -79,14 +25,7 @@ int live_windows() {
     return kpl_pmo_live_count(kpl_pmo_define("RaGui", sizeof(RaGui), 1));
 }
 
-std::string run_in(xeqhost::Session& session, const std::string& script) {
-    std::istringstream in(script);
-    std::ostringstream out;
-    EXPECT_EQ(session.run(in, out), 0) << out.str();
-    return out.str();
-}
-
-constexpr char kOpen[] = "menu \"Reachability Analysis\"\n";
+constexpr const char* kOpen = kOpenAnalysis;
 
 TEST(RaWindow, WithoutExportDataTheAlertWaitsThenConfigureIsShown) {
     Campus campus(false);
