@@ -177,7 +177,9 @@ XEQ_EXPORT int nbx_gip_get_data_by_network(KplT_IP_Address network, QovT_Ll_Desc
     if (entries == nullptr) return 1;
     bool whole = true;
     if (space.tree != nullptr) {
-        QovT_Ll_Desc* states = space.tree->get_state_by_network(network);
+        bool out_of_memory = false;
+        QovT_Ll_Desc* states = space.tree->get_state_by_network(network, out_of_memory);
+        whole = !out_of_memory;
         const int state_count = states == nullptr ? 0 : kpl_list_size(states);
         for (int s = 0; s < state_count && whole; ++s) {
             const QovT_Ll_Desc* data = static_cast<NbxIpState*>(kpl_list_access(states, s))->get_data();

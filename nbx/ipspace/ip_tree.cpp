@@ -102,13 +102,23 @@ NbxIpState* NbxIpTree::get_state_by_address(KplT_IP_Address ip_address) const {
 
 QovT_Ll_Desc* NbxIpTree::get_state_by_network(KplT_IP_Address ip_network) const {
     QOV_FRAME("NbxIpTree::get_state_by_network(ip_network)");
+    bool out_of_memory = false;
+    return get_state_by_network(ip_network, out_of_memory);
+}
+
+QovT_Ll_Desc* NbxIpTree::get_state_by_network(KplT_IP_Address ip_network, bool& out_of_memory) const {
+    QOV_FRAME("NbxIpTree::get_state_by_network(ip_network, out_of_memory)");
+    out_of_memory = false;
     const int prefix_length =
         kpl_ip_address_mask_prefix_length_compute(kpl_ip_address_mask_get(ip_network));
     NbxBtNode* node = find_node(kpl_ip_address_value_get(ip_network), prefix_length);
     if (node == nullptr) return nullptr;
     QovT_Ll_Desc* states = kpl_list_create();
-    if (states == nullptr) return nullptr;
-    node->collect_recursive(states);
+    if (states == nullptr || !node->collect_recursive(states)) {
+        out_of_memory = true;
+        if (states != nullptr) kpl_list_destroy(states, 0);
+        return nullptr;
+    }
     // States whose records were all removed hold no address any more.
     for (int n = kpl_list_size(states); n > 0; --n) {
         auto* state = static_cast<NbxIpState*>(kpl_list_remove(states, KPLC_LISTPOS_HEAD));

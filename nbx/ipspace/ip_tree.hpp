@@ -60,6 +60,9 @@ public:
     // address first; null when there is none. Host bits beyond the prefix
     // are ignored.
     QovT_Ll_Desc* get_state_by_network(KplT_IP_Address ip_network) const;
+    // The same, telling memory running out (out_of_memory set, null) from a
+    // network without addresses.
+    QovT_Ll_Desc* get_state_by_network(KplT_IP_Address ip_network, bool& out_of_memory) const;
     // Takes the records of obj_hndl filed under the address out of the
     // look-ups. States are never deleted before the tree: a state's list,
     // and the records taken out of it, stay valid for whoever holds them;

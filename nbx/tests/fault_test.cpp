@@ -174,6 +174,28 @@ TEST(OutOfMemory, BuildingTheIpSpaceKeepsAllOfItOrNothing) {
     }
 }
 
+// A network look-up on a space already built: 1 and null, or every entry.
+TEST(OutOfMemory, ANetworkLookUpGivesNullOrEveryEntry) {
+    Xeq_Host_Echo_Set(0);
+    if (ip_space_id() < 0) nbx_ed_xeq_init();
+    ModelFixture model(kNetwork);
+    QovT_Ll_Desc* entries = nullptr;
+    ASSERT_EQ(nbx_gip_get_data_by_network(prefix("10.0.0.0/8"), &entries), 0);
+    const std::vector<std::string> all = names_of(entries);
+    kpl_list_destroy(entries, 0);
+    ASSERT_EQ(all.size(), 6u);
+    at_every_failure_point([&] {
+        QovT_Ll_Desc* found = nullptr;
+        if (nbx_gip_get_data_by_network(prefix("10.0.0.0/8"), &found) != 0) {
+            EXPECT_EQ(found, nullptr);
+            return false;
+        }
+        EXPECT_EQ(names_of(found), all);
+        kpl_list_destroy(found, 0);
+        return true;
+    });
+}
+
 TEST(OutOfMemory, AnAggregateLookUpGivesNullOrEveryRouter) {
     RouterTree t;
     RaIpNode* a = t.router("top.a");

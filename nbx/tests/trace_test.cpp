@@ -12,6 +12,7 @@
 #include "ipspace/gip.hpp"
 #include "model_fixture.hpp"
 #include "reach/ra_bt_tree.hpp"
+#include "reach/ra_client_state.hpp"
 #include "routers.hpp"
 #include "routing/ra_net_data.hpp"
 #include "routing/ra_xml_parser.hpp"
@@ -106,7 +107,8 @@ TEST(TraceFrames, EveryFunctionOpensItsLabelAndClosesItsFrames) {
         {"NbxGipTree::insert_ip_address(KplT_IP_Address ip_address, XeqT_Obj_Handle obj_hndl, const char "
          "*intf_name, bool secondary)",
          [&] { NbxGipTree t; t.insert_ip_address(missing, r1, "x", false); }},
-        // network IP space service
+        // network IP space service (registering again keeps a state's id)
+        {"nbx_ed_xeq_init()", [] { nbx_ed_xeq_init(); }},
         {"nbx_gip_copy_create(orig_state_ptr)", [] { nbx_gip_copy_create(nullptr); }},
         {"nbx_gip_destroy(state_ptr)", [] { nbx_gip_destroy(nullptr); }},
         {"nbx_gip_read(block_hndl)", [] { nbx_gip_read(nullptr); }},
@@ -177,6 +179,13 @@ TEST(TraceFrames, EveryFunctionOpensItsLabelAndClosesItsFrames) {
              delete p.get_tree();
              kpl_list_destroy(p.get_node_list(), 0);
          }},
+        // reachability client state
+        {"ra_xeq_init()", [] { ra_xeq_init(); }},
+        {"ra_grt_copy_create(orig_state_ptr)", [] { ra_grt_copy_create(nullptr); }},
+        {"ra_grt_destroy(state_ptr)", [] { ra_grt_destroy(nullptr); }},
+        {"ra_grt_destroy(state_ptr)", [] { ra_grt_destroy(new RaBtTree); }},
+        {"ra_grt_read(block_hndl)", [] { ra_grt_read(nullptr); }},
+        {"ra_grt_write(state_ptr, block_hndl)", [] { ra_grt_write(nullptr, nullptr); }},
         // reachability prefix tree
         {"RaBtTree::RaBtTree()", [] { RaBtTree t; }},
         {"RaBtTree::~RaBtTree()", [] { RaBtTree t; }},
