@@ -58,6 +58,11 @@ extern int QovS_Mt_Multiple_Threads;
 extern unsigned int QovS_Thread_Data_Key; /* a pthread_key_t */
 extern QovT_Thread_Local_Data* QovS_Single_Thread_Local_Data_Ptr;
 
+/* Called, when set, with every frame opened and the depth it opens at: the
+ * stand-in host's frame recorder (xeq_host.h) sets it for tests. */
+typedef void (*QovT_Fstack_Open_Hook)(const QovT_Fstack_Static_Info* info, int depth);
+extern QovT_Fstack_Open_Hook QovS_Fstack_Open_Hook;
+
 /* The calling thread's data, created on first use. Never null. */
 QovT_Thread_Local_Data* Qov_Thread_Data_Get(void);
 /* Frames currently open on the calling thread. */
@@ -80,6 +85,8 @@ public:
             data_->frames[d] = info;
             data_->lines[d] = line;
         }
+        if (QovS_Fstack_Open_Hook != nullptr) [[unlikely]]
+            QovS_Fstack_Open_Hook(info, d);
     }
     ~QovT_Fstack_Local_Info() { --data_->depth; }
     QovT_Fstack_Local_Info(const QovT_Fstack_Local_Info&) = delete;

@@ -65,6 +65,25 @@ int Xeq_Host_Echo_Get(void);
 void Xeq_Host_Confirm_Answer_Set(int answer);
 int Xeq_Host_Confirm_Answer_Get(void);
 
+/* Memory running out, for tests: after `successes` more successful calls
+ * of kpl_mem_alloc and kpl_pmo_alloc (counted together), every further call
+ * gives null as when memory is exhausted, until the next call of this; a
+ * negative count turns the failing off (the default). */
+void Xeq_Host_Alloc_Fail_After(int successes);
+/* Calls refused since the last Xeq_Host_Alloc_Fail_After. */
+int Xeq_Host_Alloc_Failures(void);
+
+/* Trace frames, for tests: from Xeq_Host_Fstack_Record_Start on, every
+ * frame opened on any thread is recorded (its label and the depth it opened
+ * at) until Xeq_Host_Fstack_Record_Stop; a start forgets the frames recorded
+ * before. */
+void Xeq_Host_Fstack_Record_Start(void);
+void Xeq_Host_Fstack_Record_Stop(void);
+int Xeq_Host_Fstack_Record_Count(void);
+/* The label of recorded frame index (null when out of range) and, when
+ * depth is not null, the depth it opened at. */
+const char* Xeq_Host_Fstack_Record_Get(int index, int* depth);
+
 #ifdef __cplusplus
 }
 #endif

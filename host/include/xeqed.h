@@ -342,7 +342,8 @@ typedef struct RuleS_Nt_Interface RuleT_Nt_Interface;
  * to list: physical interfaces first, then loopbacks, each in row order.
  * Entries are host blocks released with kpl_mem_free, so
  * kpl_list_destroy(list, 1) disposes of them. Returns the count appended; 0
- * for an invalid handle, an object that is not a node, or a null list. */
+ * for an invalid handle, an object that is not a node, or a null list; -1,
+ * appending nothing, when memory runs out. */
 int Rule_Nt_Device_Interface_List_Generate(XeqT_Obj_Handle node, int flags, QovT_Ll_Desc* list);
 /* The interface's "Address" with its "Subnet Mask" (a missing or malformed
  * mask gives 255.255.255.255, or the mask of an "a.b.c.d/len" address);

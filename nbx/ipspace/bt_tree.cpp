@@ -38,11 +38,11 @@ NbxBtNode* NbxBtNode::right_insert(NbxBtState* data) {
     return attach_child(right, data);
 }
 
-void NbxBtNode::collect_recursive(QovT_Ll_Desc* state_lptr) {
+bool NbxBtNode::collect_recursive(QovT_Ll_Desc* state_lptr) {
     QOV_FRAME("NbxBtNode::collect_recursive(state_lptr)");
-    if (state != nullptr) kpl_list_insert(state_lptr, state, KPLC_LISTPOS_TAIL);
-    if (right != nullptr) right->collect_recursive(state_lptr);
-    if (left != nullptr) left->collect_recursive(state_lptr);
+    if (state != nullptr && !kpl_list_insert(state_lptr, state, KPLC_LISTPOS_TAIL)) return false;
+    if (right != nullptr && !right->collect_recursive(state_lptr)) return false;
+    return left == nullptr || left->collect_recursive(state_lptr);
 }
 
 NbxBtTree::NbxBtTree() : size(0), root(nullptr) {

@@ -48,7 +48,8 @@ public:
     // with the 1 branch first: this node's state, then the right subtree,
     // then the left. States at equal depth thus come in descending order of
     // their bit paths. The list receives pointers; the nodes keep ownership.
-    void collect_recursive(QovT_Ll_Desc* state_lptr);
+    // False when memory runs out (the list then holds only a part).
+    bool collect_recursive(QovT_Ll_Desc* state_lptr);
 
     NBX_POOLED
 

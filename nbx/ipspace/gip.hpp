@@ -23,7 +23,8 @@ XEQ_EXPORT int nbx_gip_write(void* state_ptr, void* block_hndl);
 
 // 0 and *ret_data_lptr = the address's NbxGipEntry list, in insertion order
 // (owned by the IP space: read it, keep it no longer than the model, never
-// free it); 1, leaving *ret_data_lptr alone, when no node owns the address.
+// free it; it shows later inserts and removals of the address); 1, leaving
+// *ret_data_lptr alone, when no node owns the address.
 XEQ_EXPORT int nbx_gip_get_data_by_address(KplT_IP_Address address, QovT_Ll_Desc** ret_data_lptr);
 // 0 and *ret_data_lptr = a new list (the caller's: kpl_list_destroy(list, 0))
 // of the NbxGipEntry records of every address on the network, highest
@@ -34,8 +35,10 @@ XEQ_EXPORT int nbx_gip_get_data_by_network(KplT_IP_Address network, QovT_Ll_Desc
 // from the model first; existing_only true does nothing.
 XEQ_EXPORT void nbx_gip_insert_address(KplT_IP_Address address, XeqT_Obj_Handle obj_hndl,
                                        const char* intf_name, bool secondary, bool existing_only);
-// Drops (and releases) the records of obj_hndl under the address; an address
-// left without records reads as unknown. Nothing happens without IP space.
+// Takes the records of obj_hndl under the address out of every later
+// look-up; an address left without records reads as unknown. Lists and
+// records handed out before stay valid as long as the model's IP space.
+// Nothing happens without IP space.
 XEQ_EXPORT void nbx_gip_remove_address(KplT_IP_Address address, XeqT_Obj_Handle obj_hndl);
 
 // The IP space of the current model built from its attributes: hosts' "IP

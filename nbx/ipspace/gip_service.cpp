@@ -27,8 +27,12 @@ constexpr int kSecondaryAddressSize = 128;
 constexpr int kProgressThreshold = 20;
 constexpr int kProgressStep = 10;
 
-void insert_hosts(NbxGipTree& tree) {
+// The insert_* steps of the build give false when memory runs out: a space
+// missing some addresses would answer wrongly for as long as the model is
+// open, so the build is given up instead.
+bool insert_hosts(NbxGipTree& tree) {
     QOV_FRAME("insert_hosts(tree)");
+    bool whole = true;
     XeqT_Obj_List hosts = Xeq_Obj_List_Create();
     nbx_xeq_node_list_by_model_attr(kHostAttr, hosts);
     const int count = Xeq_Obj_List_Size(hosts);
@@ -42,18 +46,20 @@ void insert_hosts(NbxGipTree& tree) {
             !kpl_ip_address_parse(address_text, kHostMask, &address))
             continue;
         Xeq_Obj_Attr_Get(host, "IP Host Parameters [0].Interface Information [0].Name", name);
-        tree.insert_ip_address(address, host, name, false);
+        if (!(whole = tree.insert_ip_address(address, host, name, false))) break;
     }
     Xeq_Obj_List_Destroy(hosts);
+    return whole;
 }
 
-void insert_secondaries(NbxGipTree& tree, XeqT_Obj_Handle router, const RuleT_Nt_Interface* intf,
+bool insert_secondaries(NbxGipTree& tree, XeqT_Obj_Handle router, const RuleT_Nt_Interface* intf,
                         const char* name) {
     QOV_FRAME("insert_secondaries(tree, router, intf, name)");
     XeqT_Obj_Handle table = 0;
     if (!Rule_Nt_Interface_Attr_Get(intf, "IP Routing Parameters.Secondary Address Information",
                                     &table))
-        return;
+        return true;
+    bool whole = true;
     XeqT_Obj_List rows = Xeq_Obj_List_Create();
     Xeq_Topo_Child_List_Get(table, XEQC_OBJ_ATTR_ROW, rows);
     const int count = Xeq_Obj_List_Size(rows);
@@ -61,56 +67,67 @@ void insert_secondaries(NbxGipTree& tree, XeqT_Obj_Handle router, const RuleT_Nt
         char text[kSecondaryAddressSize];
         KplT_IP_Address address;
         if (Xeq_Obj_Attr_Get_As_String(Xeq_Obj_List_Object_Get(rows, i), "Address", text) &&
-            kpl_ip_address_parse(text, kHostMask, &address))
-            tree.insert_ip_address(address, router, name, true);
+            kpl_ip_address_parse(text, kHostMask, &address) &&
+            !(whole = tree.insert_ip_address(address, router, name, true)))
+            break;
     }
     Xeq_Obj_List_Destroy(rows);
+    return whole;
 }
 
-void insert_router(NbxGipTree& tree, XeqT_Obj_Handle router) {
+bool insert_router(NbxGipTree& tree, XeqT_Obj_Handle router) {
     QOV_FRAME("insert_router(tree, router)");
     QovT_Ll_Desc* interfaces = kpl_list_create();
-    if (interfaces == nullptr) return;
-    Rule_Nt_Device_Interface_List_Generate(router, kInterfaceFlags, interfaces);
+    if (interfaces == nullptr) return false;
+    bool whole = Rule_Nt_Device_Interface_List_Generate(router, kInterfaceFlags, interfaces) >= 0;
     const int count = kpl_list_size(interfaces);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && whole; ++i) {
         const auto* intf = static_cast<const RuleT_Nt_Interface*>(kpl_list_access(interfaces, i));
         const KplT_IP_Address address =
             kpl_ip_address_mask_set(Rule_Nt_Interface_IP_Address_Get(intf), kAllOnes);
         char name[kNameSize] = "";
         Rule_Nt_Interface_Attr_Get(intf, "IP Routing Parameters.Name", name);
-        tree.insert_ip_address(address, router, name, false);
-        insert_secondaries(tree, router, intf, name);
+        whole = tree.insert_ip_address(address, router, name, false) &&
+                insert_secondaries(tree, router, intf, name);
     }
     kpl_list_destroy(interfaces, 1);
+    return whole;
 }
 
-void insert_routers(NbxGipTree& tree) {
+bool insert_routers(NbxGipTree& tree) {
     QOV_FRAME("insert_routers(tree)");
     XeqT_Obj_List routers = Xeq_Obj_List_Create();
     nbx_xeq_node_list_by_model_attr(kRouterAttr, routers);
     const int count = Xeq_Obj_List_Size(routers);
-    for (int i = 0; i < count; ++i) insert_router(tree, Xeq_Obj_List_Object_Get(routers, i));
+    bool whole = true;
+    for (int i = 0; i < count && whole; ++i) whole = insert_router(tree, Xeq_Obj_List_Object_Get(routers, i));
     Xeq_Obj_List_Destroy(routers);
+    return whole;
 }
 
+// What ip_space found.
+struct IpSpace {
+    NbxGipTree* tree;   // null when there is none
+    bool out_of_memory; // none because memory ran out while building it
+};
+
 // The current model's IP space; built and kept first when build is set and
-// there is none. Null without a current model, without the registered
+// there is none. None without a current model, without the registered
 // client state, or when memory runs out.
-NbxGipTree* ip_space(bool build) {
+IpSpace ip_space(bool build) {
     QOV_FRAME("ip_space(build)");
     XeqT_Model_Handle model = Xeq_Model_Current_Get(0);
     const int id = Xeq_Client_State_By_Name_Get(kClientStateLabel);
-    if (model == nullptr || id < 0) return nullptr;
+    if (model == nullptr || id < 0) return {nullptr, false};
     if (Xeq_Model_Network_State_Access(model, id) == nullptr && build) {
         NbxGipTree* tree = nbx_gip_pstate_create();
-        if (tree == nullptr) return nullptr;
+        if (tree == nullptr) return {nullptr, true};
         if (!Xeq_Model_Network_State_Set(model, id, tree)) {
             delete tree;
-            return nullptr;
+            return {nullptr, true};
         }
     }
-    return static_cast<NbxGipTree*>(Xeq_Model_Network_State_Access(model, id));
+    return {static_cast<NbxGipTree*>(Xeq_Model_Network_State_Access(model, id)), false};
 }
 
 } // namespace
@@ -143,7 +160,7 @@ XEQ_EXPORT int nbx_gip_write(void* /*state_ptr*/, void* /*block_hndl*/) {
 
 XEQ_EXPORT int nbx_gip_get_data_by_address(KplT_IP_Address address, QovT_Ll_Desc** ret_data_lptr) {
     QOV_FRAME("nbx_gip_get_data_by_address(address, ret_data_lptr)");
-    const NbxGipTree* tree = ip_space(true);
+    const NbxGipTree* tree = ip_space(true).tree;
     const NbxIpState* state = tree == nullptr ? nullptr : tree->get_state_by_address(address);
     if (state == nullptr) return 1;
     if (ret_data_lptr != nullptr) *ret_data_lptr = state->get_data();
@@ -153,33 +170,43 @@ XEQ_EXPORT int nbx_gip_get_data_by_address(KplT_IP_Address address, QovT_Ll_Desc
 XEQ_EXPORT int nbx_gip_get_data_by_network(KplT_IP_Address network, QovT_Ll_Desc** ret_data_lptr) {
     QOV_FRAME("nbx_gip_get_data_by_network(network,ret_data_lptr)");
     if (ret_data_lptr == nullptr) return 1;
+    *ret_data_lptr = nullptr;
+    const IpSpace space = ip_space(true);
+    if (space.out_of_memory) return 1;
     QovT_Ll_Desc* entries = kpl_list_create();
-    *ret_data_lptr = entries;
     if (entries == nullptr) return 1;
-    const NbxGipTree* tree = ip_space(true);
-    QovT_Ll_Desc* states = tree == nullptr ? nullptr : tree->get_state_by_network(network);
-    if (states == nullptr) return 0;
-    const int state_count = kpl_list_size(states);
-    for (int s = 0; s < state_count; ++s) {
-        const QovT_Ll_Desc* data = static_cast<NbxIpState*>(kpl_list_access(states, s))->get_data();
-        const int entry_count = kpl_list_size(data);
-        for (int e = 0; e < entry_count; ++e)
-            kpl_list_insert(entries, kpl_list_access(data, e), KPLC_LISTPOS_TAIL);
+    bool whole = true;
+    if (space.tree != nullptr) {
+        bool out_of_memory = false;
+        QovT_Ll_Desc* states = space.tree->get_state_by_network(network, out_of_memory);
+        whole = !out_of_memory;
+        const int state_count = states == nullptr ? 0 : kpl_list_size(states);
+        for (int s = 0; s < state_count && whole; ++s) {
+            const QovT_Ll_Desc* data = static_cast<NbxIpState*>(kpl_list_access(states, s))->get_data();
+            const int entry_count = kpl_list_size(data);
+            for (int e = 0; e < entry_count && whole; ++e)
+                whole = kpl_list_insert(entries, kpl_list_access(data, e), KPLC_LISTPOS_TAIL) == 1;
+        }
+        if (states != nullptr) kpl_list_destroy(states, 0);
     }
-    kpl_list_destroy(states, 0);
+    if (!whole) {
+        kpl_list_destroy(entries, 0);
+        return 1;
+    }
+    *ret_data_lptr = entries;
     return 0;
 }
 
 XEQ_EXPORT void nbx_gip_insert_address(KplT_IP_Address address, XeqT_Obj_Handle obj_hndl,
                                        const char* intf_name, bool secondary, bool existing_only) {
     QOV_FRAME("nbx_gip_insert_address(address)");
-    NbxGipTree* tree = ip_space(!existing_only);
+    NbxGipTree* tree = ip_space(!existing_only).tree;
     if (tree != nullptr) tree->insert_ip_address(address, obj_hndl, intf_name, secondary);
 }
 
 XEQ_EXPORT void nbx_gip_remove_address(KplT_IP_Address address, XeqT_Obj_Handle obj_hndl) {
     QOV_FRAME("nbx_gip_remove_address(address)");
-    NbxGipTree* tree = ip_space(false);
+    NbxGipTree* tree = ip_space(false).tree;
     if (tree != nullptr) tree->remove_state_by_address(address, obj_hndl);
 }
 
@@ -191,8 +218,10 @@ NbxGipTree* nbx_gip_pstate_create() {
         delete tree;
         return nullptr;
     }
-    insert_hosts(*tree);
-    insert_routers(*tree);
+    if (!insert_hosts(*tree) || !insert_routers(*tree)) {
+        delete tree;
+        return nullptr;
+    }
     return tree;
 }
 

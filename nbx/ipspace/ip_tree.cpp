@@ -24,11 +24,14 @@ XeqT_Obj_Handle record_owner(const void* record) {
 
 } // namespace
 
-NbxIpState::NbxIpState() : data(kpl_list_create()) { QOV_FRAME("NbxIpState::NbxIpState()"); }
+NbxIpState::NbxIpState() : data(kpl_list_create()), removed(nullptr) {
+    QOV_FRAME("NbxIpState::NbxIpState()");
+}
 
 NbxIpState::~NbxIpState() {
     QOV_FRAME("NbxIpState::~NbxIpState()");
     kpl_list_destroy(data, 1);
+    if (removed != nullptr) kpl_list_destroy(removed, 1);
 }
 
 bool NbxIpState::insert_data(void* data_ptr) {
@@ -43,11 +46,14 @@ void NbxIpState::remove_node(XeqT_Obj_Handle node_hndl) {
     // order.
     for (int n = kpl_list_size(data); n > 0; --n) {
         void* record = kpl_list_remove(data, KPLC_LISTPOS_HEAD);
-        if (record_owner(record) == node_hndl)
-            kpl_mem_free(record);
-        else
+        if (record_owner(record) != node_hndl || !keep_removed(record))
             kpl_list_insert(data, record, KPLC_LISTPOS_TAIL);
     }
+}
+
+bool NbxIpState::keep_removed(void* record) {
+    if (removed == nullptr && (removed = kpl_list_create()) == nullptr) return false;
+    return kpl_list_insert(removed, record, KPLC_LISTPOS_TAIL) == 1;
 }
 
 NbxIpTree::~NbxIpTree() { QOV_FRAME("NbxIpTree::~NbxIpTree()"); }
@@ -68,23 +74,16 @@ bool NbxIpTree::insert_ip_address(KplT_IP_Address address, void* data) {
         node = next;
     }
     auto* state = static_cast<NbxIpState*>(node->get_state());
-    if (state == nullptr) {
-        state = new NbxIpState;
-        if (state == nullptr) return false;
-        if (state->get_data() == nullptr) {
-            delete state;
-            return false;
-        }
-        node->set_state(state);
-    }
-    if (state->insert_data(data)) return true;
-    // A state is never left without records: the address would read as
-    // owned by nobody instead of unknown.
-    if (kpl_list_size(state->get_data()) == 0) {
-        node->set_state(nullptr);
+    if (state != nullptr) return state->insert_data(data);
+    state = new NbxIpState;
+    if (state == nullptr) return false;
+    // A new state that got no record is dropped again: nobody has seen it.
+    if (state->get_data() == nullptr || !state->insert_data(data)) {
         delete state;
+        return false;
     }
-    return false;
+    node->set_state(state);
+    return true;
 }
 
 NbxBtNode* NbxIpTree::find_node(std::uint32_t value, int prefix_length) const {
@@ -97,19 +96,34 @@ NbxBtNode* NbxIpTree::find_node(std::uint32_t value, int prefix_length) const {
 NbxIpState* NbxIpTree::get_state_by_address(KplT_IP_Address ip_address) const {
     QOV_FRAME("NbxIpTree::get_state_by_address(ip_address)");
     const NbxBtNode* node = find_node(kpl_ip_address_value_get(ip_address), kAddressBits);
-    return node == nullptr ? nullptr : static_cast<NbxIpState*>(node->get_state());
+    auto* state = node == nullptr ? nullptr : static_cast<NbxIpState*>(node->get_state());
+    return state == nullptr || kpl_list_size(state->get_data()) == 0 ? nullptr : state;
 }
 
 QovT_Ll_Desc* NbxIpTree::get_state_by_network(KplT_IP_Address ip_network) const {
     QOV_FRAME("NbxIpTree::get_state_by_network(ip_network)");
+    bool out_of_memory = false;
+    return get_state_by_network(ip_network, out_of_memory);
+}
+
+QovT_Ll_Desc* NbxIpTree::get_state_by_network(KplT_IP_Address ip_network, bool& out_of_memory) const {
+    QOV_FRAME("NbxIpTree::get_state_by_network(ip_network, out_of_memory)");
+    out_of_memory = false;
     const int prefix_length =
         kpl_ip_address_mask_prefix_length_compute(kpl_ip_address_mask_get(ip_network));
     NbxBtNode* node = find_node(kpl_ip_address_value_get(ip_network), prefix_length);
     if (node == nullptr) return nullptr;
     QovT_Ll_Desc* states = kpl_list_create();
-    if (states == nullptr) return nullptr;
-    node->collect_recursive(states);
-    // A path whose states were all removed holds no address any more.
+    if (states == nullptr || !node->collect_recursive(states)) {
+        out_of_memory = true;
+        if (states != nullptr) kpl_list_destroy(states, 0);
+        return nullptr;
+    }
+    // States whose records were all removed hold no address any more.
+    for (int n = kpl_list_size(states); n > 0; --n) {
+        auto* state = static_cast<NbxIpState*>(kpl_list_remove(states, KPLC_LISTPOS_HEAD));
+        if (kpl_list_size(state->get_data()) > 0) kpl_list_insert(states, state, KPLC_LISTPOS_TAIL);
+    }
     if (kpl_list_size(states) == 0) {
         kpl_list_destroy(states, 0);
         return nullptr;
@@ -121,12 +135,7 @@ void NbxIpTree::remove_state_by_address(KplT_IP_Address address, XeqT_Obj_Handle
     QOV_FRAME("NbxIpTree::remove_state_by_address(address,obj_hndl)");
     NbxBtNode* node = find_node(kpl_ip_address_value_get(address), kAddressBits);
     if (node == nullptr || node->get_state() == nullptr) return;
-    auto* state = static_cast<NbxIpState*>(node->get_state());
-    state->remove_node(obj_hndl);
-    if (kpl_list_size(state->get_data()) == 0) {
-        node->set_state(nullptr);
-        delete state;
-    }
+    static_cast<NbxIpState*>(node->get_state())->remove_node(obj_hndl);
 }
 
 NbxGipTree::~NbxGipTree() { QOV_FRAME("NbxGipTree::~NbxGipTree()"); }

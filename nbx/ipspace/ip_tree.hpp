@@ -24,16 +24,23 @@ public:
     // Appends data_ptr at the tail; the state takes it over. False (the
     // record stays the caller's) when memory is out.
     bool insert_data(void* data_ptr);
-    // The records in insertion order, owned by the state.
+    // The records in insertion order, owned by the state. The list lives as
+    // long as the state, which lives as long as its tree.
     QovT_Ll_Desc* get_data() const { return data; }
-    // Drops and releases every record of node_hndl, keeping the others in
-    // their order.
+    // Takes every record of node_hndl out of the list, keeping the others in
+    // their order. A record taken out stays allocated until the state dies,
+    // because a look-up may have handed it out (a report still showing it);
+    // when memory runs out for that, the record stays listed.
     void remove_node(XeqT_Obj_Handle node_hndl);
 
     NBX_POOLED
 
 private:
+    // Files a record taken out of data; false when memory runs out.
+    bool keep_removed(void* record);
+
     QovT_Ll_Desc* data;
+    QovT_Ll_Desc* removed; // records taken out, created on the first removal
 };
 
 class NbxIpTree : public NbxBtTree {
@@ -48,12 +55,18 @@ public:
     // The state of the address, or null when it was never inserted (or all
     // of its records were removed).
     NbxIpState* get_state_by_address(KplT_IP_Address ip_address) const;
-    // A new list (the caller's; the states stay the tree's) of the states of
-    // every address on the network's prefix, highest address first; null
-    // when there is none. Host bits beyond the prefix are ignored.
+    // A new list (the caller's; the states stay the tree's) of the states
+    // with records of every address on the network's prefix, highest
+    // address first; null when there is none. Host bits beyond the prefix
+    // are ignored.
     QovT_Ll_Desc* get_state_by_network(KplT_IP_Address ip_network) const;
-    // Drops the records of obj_hndl filed under the address. A state left
-    // without records is deleted, so the address reads as never inserted.
+    // The same, telling memory running out (out_of_memory set, null) from a
+    // network without addresses.
+    QovT_Ll_Desc* get_state_by_network(KplT_IP_Address ip_network, bool& out_of_memory) const;
+    // Takes the records of obj_hndl filed under the address out of the
+    // look-ups. States are never deleted before the tree: a state's list,
+    // and the records taken out of it, stay valid for whoever holds them;
+    // an address left without records reads as never inserted.
     void remove_state_by_address(KplT_IP_Address address, XeqT_Obj_Handle obj_hndl);
 
     NBX_POOLED

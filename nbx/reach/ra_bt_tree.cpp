@@ -78,9 +78,9 @@ bool RaBtState::insert_data(RaBtStateData* data) {
     return kpl_list_insert(&data_list, data, KPLC_LISTPOS_TAIL) == 1;
 }
 
-void RaBtState::accumulate(RaBtState* state) {
+bool RaBtState::accumulate(RaBtState* state) {
     QOV_FRAME("RaBtState::accumulate(state)");
-    if (state == nullptr) return;
+    if (state == nullptr) return true;
     // The records of one prefix were made router after router while the
     // file was read, so each sits far from the next in memory; asking for
     // them a few records ahead overlaps their cache misses instead of
@@ -90,31 +90,34 @@ void RaBtState::accumulate(RaBtState* state) {
     const int size = kpl_list_size(list);
     for (int i = 0; i < size; ++i) {
         if (i + kAhead < size) __builtin_prefetch(kpl_list_access(list, i + kAhead));
-        insert_data_unique_node(static_cast<const RaBtStateData*>(kpl_list_access(list, i)));
+        if (!insert_data_unique_node(static_cast<const RaBtStateData*>(kpl_list_access(list, i))))
+            return false;
     }
+    return true;
 }
 
 // The router's cell pointer names this state's record for it, so a
 // replacement is one store and keeps the record's place in the list. The
 // state makes its own records rather than listing the tree's: whoever
 // deletes an aggregate result then deletes exactly what it owns.
-void RaBtState::insert_data_unique_node(const RaBtStateData* data) {
+bool RaBtState::insert_data_unique_node(const RaBtStateData* data) {
     QOV_FRAME("RaBtState::insert_data_unique_node(data)");
     RaIpNode* router = data->get_node();
-    if (router == nullptr) return;
+    if (router == nullptr) return true;
     if (RaBtStateData* mine = router->get_cell_ptr()) {
         mine->insert_route(data->get_route());
-        return;
+        return true;
     }
     RaBtStateData* record = new RaBtStateData;
-    if (record == nullptr) return;
+    if (record == nullptr) return false;
     record->insert_node(router);
     record->insert_route(data->get_route());
     if (!insert_data(record)) {
         delete record;
-        return;
+        return false;
     }
     router->set_cell_ptr(record);
+    return true;
 }
 
 QovT_Ll_Desc* RaBtState::get_data_by_filter(XeqT_Obj_List filter_lptr) const {
@@ -150,19 +153,32 @@ void RaBtState::clear_cell_cache() {
 
 // ---- tree -----------------------------------------------------------------------------
 
-RaBtTree::RaBtTree() : node_list(nullptr), file_path(nullptr) { QOV_FRAME("RaBtTree::RaBtTree()"); }
+RaBtTree::RaBtTree() : node_list(nullptr), file_path(nullptr) {
+    QOV_FRAME("RaBtTree::RaBtTree()");
+    kpl_list_init(&retired_routers);
+}
 
 namespace {
+
 void delete_routers(QovT_Ll_Desc* node_list) {
     if (node_list == nullptr) return;
     ra::delete_all<RaIpNode>(node_list);
     kpl_list_destroy(node_list, 0);
 }
+
+int position_in(const QovT_Ll_Desc* list, const void* item) {
+    const int size = list == nullptr ? 0 : kpl_list_size(list);
+    for (int i = 0; i < size; ++i)
+        if (kpl_list_access(list, i) == item) return i;
+    return -1;
+}
+
 } // namespace
 
 RaBtTree::~RaBtTree() {
     QOV_FRAME("RaBtTree::~RaBtTree()");
     delete_routers(node_list);
+    ra::delete_all<RaIpNode>(&retired_routers);
     kpl_mem_free(file_path);
 }
 
@@ -198,13 +214,19 @@ RaBtState* RaBtTree::get_state_by_prefix(KplT_IP_Address ip_network, bool aggreg
     RaBtState* result = nullptr;
     if (aggregate && (result = new RaBtState) == nullptr) return nullptr;
     const NbxBtNode* node = get_root();
-    for (int i = 0; node != nullptr; ++i) {
-        if (aggregate) result->accumulate(state_of(node));
+    bool whole = true;
+    for (int i = 0; node != nullptr && whole; ++i) {
+        if (aggregate) whole = result->accumulate(state_of(node));
         if (i == prefix.length) break;
         node = bit_set(prefix.value, i) ? node->get_right() : node->get_left();
     }
     if (!aggregate) return node == nullptr ? nullptr : state_of(node);
     result->clear_cell_cache();
+    // An answer missing a router would read as that router having no route.
+    if (!whole) {
+        delete result;
+        return nullptr;
+    }
     return result;
 }
 
@@ -220,8 +242,25 @@ bool RaBtTree::set_file_path(const char* path) {
     return true;
 }
 
+// Every router ever listed is deleted exactly once, by the tree's
+// destructor: the tree owns the union of its lists, and retired_routers holds
+// the part the current list does not. Replacing a list is rare (the reader
+// gives one), so linear searches are cheap enough.
 void RaBtTree::set_node_list(QovT_Ll_Desc* node_lptr) {
     QOV_FRAME("RaBtTree::set_node_list(node_lptr)");
-    if (node_list != node_lptr) delete_routers(node_list);
+    if (node_list == node_lptr) return;
+    if (node_list != nullptr) {
+        for (int i = 0; i < kpl_list_size(node_list); ++i) {
+            void* router = kpl_list_access(node_list, i);
+            // Out of memory the router is kept alive unowned: a leak, where
+            // releasing it would leave the records dangling.
+            if (position_in(node_lptr, router) < 0 && position_in(&retired_routers, router) < 0)
+                kpl_list_insert(&retired_routers, router, KPLC_LISTPOS_TAIL);
+        }
+        kpl_list_destroy(node_list, 0);
+    }
+    for (int i = kpl_list_size(&retired_routers); i-- > 0;)
+        if (position_in(node_lptr, kpl_list_access(&retired_routers, i)) >= 0)
+            kpl_list_remove(&retired_routers, i);
     node_list = node_lptr;
 }

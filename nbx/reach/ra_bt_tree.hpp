@@ -67,13 +67,15 @@ public:
     const QovT_Ll_Desc* get_data() const { return &data_list; }
 
     // Merges every record of state (null ignored) through
-    // insert_data_unique_node, in list order.
-    void accumulate(RaBtState* state);
+    // insert_data_unique_node, in list order. False when memory runs out
+    // (the records merged so far stay).
+    bool accumulate(RaBtState* state);
     // Keeps one record per router: a router that already has one here gets
     // its route replaced, at the same list position; another router gets a
     // new record at the tail, remembered through its cell pointer. The
-    // state owns the records it makes; data stays with its owner.
-    void insert_data_unique_node(const RaBtStateData* data);
+    // state owns the records it makes; data stays with its owner. False when
+    // memory runs out (nothing kept for the router).
+    bool insert_data_unique_node(const RaBtStateData* data);
     // A new list (the caller releases it with kpl_list_destroy(list, 0))
     // of the records whose router name equals the hierarchical name of an
     // object of filter_lptr; the records stay with this state. Null when
@@ -109,12 +111,15 @@ public:
     // Stores a copy of path (false when memory runs out).
     bool set_file_path(const char* path);
     const char* get_file_path() const { return file_path; }
-    // Takes ownership of a list (from kpl_list_create) of RaIpNode*; a list
-    // given before is released with its routers.
+    // Takes ownership of a list (from kpl_list_create) of RaIpNode*. A list
+    // given before is released, but its routers stay with the tree until it
+    // dies: the records filed so far still borrow them.
     void set_node_list(QovT_Ll_Desc* node_lptr);
     const QovT_Ll_Desc* get_node_list() const { return node_list; }
 
 private:
     QovT_Ll_Desc* node_list;
     char* file_path;
+    // Routers of replaced node lists that the current one does not hold.
+    QovT_Ll_Desc retired_routers;
 };

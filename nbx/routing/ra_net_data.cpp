@@ -1,5 +1,6 @@
 #include "routing/ra_net_data.hpp"
 
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,21 @@ struct Dotted {
     explicit Dotted(uint32_t value) { kpl_ip_address_value_to_string(value, text); }
 };
 
+// Numbers of the file in its one spelling, whatever locale the process or
+// the stream has: a decimal comma or digit grouping would be read back as
+// another number. Times as printf's %g (6 significant digits) writes them
+// in the C locale.
+struct Number {
+    char text[32];
+    explicit Number(int value) { finish(std::to_chars(text, text + sizeof text - 1, value)); }
+    explicit Number(double value) {
+        finish(std::to_chars(text, text + sizeof text - 1, value, std::chars_format::general, 6));
+    }
+
+private:
+    void finish(std::to_chars_result result) { *result.ptr = '\0'; }
+};
+
 char* copy_text(const char* text) {
     const size_t size = std::strlen(text) + 1;
     auto* copy = static_cast<char*>(kpl_mem_alloc(size));
@@ -72,7 +88,7 @@ void RaIpRoutingProcessId::set(const char* proc_num) {
 
 void RaIpRoutingProcessId::print(std::ostream* os) const {
     QOV_FRAME("RaIpRoutingProcessId::print(std::ostream *os)");
-    *os << process;
+    *os << Number(process).text;
 }
 
 // ---- next hop ----------------------------------------------------------------
@@ -90,7 +106,7 @@ bool RaIpRouteNextHop::set_next_hop_addr(const char* addr) {
 void RaIpRouteNextHop::print(std::ostream* os) const {
     QOV_FRAME("RaIpRouteNextHop::print(*os)");
     *os << "<IpNextHop addr=\"" << Dotted(kpl_ip_address_value_get(next_hop_addr)).text << "\" metric=\""
-        << metric << "\" time=\"" << insert_time << "\"/>\n";
+        << Number(metric).text << "\" time=\"" << Number(insert_time).text << "\"/>\n";
 }
 
 // ---- route entry ---------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <locale.h>
 
 #include "reach/ra_bt_tree.hpp"
 #include "routing/ra_net_data.hpp"
@@ -55,22 +56,25 @@ bool parse_host_address(const char* value, KplT_IP_Address& address) {
     return std::strchr(value, '/') == nullptr && kpl_ip_address_parse(value, nullptr, &address) == 1;
 }
 
-// As atof reads it. The writer's plain decimal and exponent forms take the
-// exact and much faster from_chars path; anything else (blanks, a sign
-// from_chars refuses, hexadecimal, trailing text) goes through atof.
+// As atof reads it in the C locale, whatever locale the process has (the
+// file's decimal point is always a point). The writer's plain decimal and
+// exponent forms take the exact and much faster from_chars path; anything
+// else (blanks, a sign from_chars refuses, hexadecimal, trailing text) goes
+// through strtod in the C locale.
 double text_to_double(const char* value) {
     const char* end = value + std::strlen(value);
     double result = 0.0;
     const auto [stop, error] = std::from_chars(value, end, result);
     if (error == std::errc() && stop == end) return result;
-    return std::atof(value);
+    static const locale_t c_locale = newlocale(LC_NUMERIC_MASK, "C", nullptr);
+    return c_locale == nullptr ? std::atof(value) : strtod_l(value, nullptr, c_locale);
 }
 
 template <typename Next>
 void push(NbxXmlState* current, const xmlChar** attributes_ptr) {
     NbxXmlParser* parser = current->get_parser();
-    // Out of memory: nothing is pushed, as for an element not expected here.
     if (Next* next = new Next(parser, current, attributes_ptr)) parser->set_state(next);
+    else static_cast<RaXmlParser*>(parser)->set_out_of_memory();
 }
 
 void unknown_attribute(const char* element, int position, const char* name) {
@@ -93,7 +97,7 @@ void discard(RaBtTree* tree, QovT_Ll_Desc* node_list) {
 
 RaXmlParser::RaXmlParser()
     : cur_node(nullptr), cur_rte_entry(nullptr), tree(new RaBtTree), node_list(kpl_list_create()),
-      model(Xeq_Model_Current_Get(0)) {
+      model(Xeq_Model_Current_Get(0)), out_of_memory(false) {
     QOV_FRAME("RaXmlParser::RaXmlParser()");
 }
 
@@ -102,11 +106,13 @@ RaXmlParser::~RaXmlParser() { QOV_FRAME("RaXmlParser::~RaXmlParser()"); }
 void RaXmlParser::start_document() {
     QOV_FRAME("RaXmlParser::start_document()");
     if (auto* start = new RaXmlStateStart(this, nullptr)) set_state(start);
+    else set_out_of_memory();
 }
 
 RaIpNode* RaXmlParser::new_cur_node() {
     QOV_FRAME("RaXmlParser::new_cur_node()");
     cur_node = ra::append_new<RaIpNode>(node_list);
+    if (cur_node == nullptr) set_out_of_memory();
     return cur_node;
 }
 
@@ -118,8 +124,9 @@ RaBtTree* ra_parse_xml_file(const char* path) {
     QovT_Ll_Desc* node_list = parser->get_node_list();
     const bool made = tree != nullptr && node_list != nullptr;
     if (made) parser->parse(path);
+    const bool whole = made && !parser->get_out_of_memory();
     delete parser;
-    if (!made || !tree->set_file_path(path)) {
+    if (!whole || !tree->set_file_path(path)) {
         discard(tree, node_list);
         return nullptr;
     }
@@ -206,7 +213,8 @@ RaXmlStateIpNode::RaXmlStateIpNode(NbxXmlParser* parser_ptr, NbxXmlState* previo
     RaXmlParser* parser = ra_parser(this);
     for_each_attribute(attributes_ptr, [&](int position, const char* name, const char* value) {
         if (std::strcmp(name, "hname") != 0) return unknown_attribute("IpNode", position, name);
-        if (RaIpNode* node = parser->new_cur_node()) node->set_name(value);
+        RaIpNode* node = parser->new_cur_node();
+        if (node != nullptr && !node->set_name(value)) parser->set_out_of_memory();
     });
 }
 
@@ -264,14 +272,24 @@ RaXmlStateIpRouteEntry::RaXmlStateIpRouteEntry(NbxXmlParser* parser_ptr, NbxXmlS
     KplT_IP_Address destination;
     if (node == nullptr || !addr_ok || !mask_ok || kpl_ip_address_parse(addr, mask, &destination) != 1) return;
     RaIpRouteEntry* entry = node->add_ip_route();
-    if (entry == nullptr) return;
+    if (entry == nullptr) {
+        parser->set_out_of_memory();
+        return;
+    }
     entry->set_destination(kpl_ip_address_value_get(destination), kpl_ip_address_mask_get(destination));
     if (prot != nullptr) entry->insert_protocol_as_string(prot);
     if (process != nullptr) entry->set_process(process);
-    if (RaBtStateData* record = new RaBtStateData) {
-        record->insert_node(node);
-        record->insert_route(entry);
-        if (!parser->get_tree()->insert_ip_address(destination, record)) delete record;
+    RaBtStateData* record = new RaBtStateData;
+    if (record == nullptr) {
+        parser->set_out_of_memory();
+        return;
+    }
+    record->insert_node(node);
+    record->insert_route(entry);
+    if (!parser->get_tree()->insert_ip_address(destination, record)) {
+        delete record;
+        parser->set_out_of_memory();
+        return;
     }
     parser->set_cur_rte_entry(entry);
 }
@@ -299,7 +317,10 @@ RaXmlStateIpNextHop::RaXmlStateIpNextHop(NbxXmlParser* parser_ptr, NbxXmlState* 
     RaIpRouteEntry* entry = ra_parser(this)->get_cur_rte_entry();
     if (entry == nullptr || !addr_ok) return;
     RaIpRouteNextHop* hop = entry->add_next_hop();
-    if (hop == nullptr) return;
+    if (hop == nullptr) {
+        ra_parser(this)->set_out_of_memory();
+        return;
+    }
     hop->set_next_hop_addr(address);
     hop->set_metric(metric);
     hop->set_insert_time(time);

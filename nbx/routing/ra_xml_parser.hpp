@@ -25,7 +25,8 @@ class RaIpRouteEntry;
 RaBtTree* ra_parse_xml();
 
 // Reads one routing export file into a new tree (the caller owns it); the
-// tree's file path is set to path. Null when memory runs out.
+// tree's file path is set to path. Null when memory runs out at any point
+// (nothing read is kept then).
 RaBtTree* ra_parse_xml_file(const char* path);
 
 class RaXmlParser : public NbxXmlParser {
@@ -45,6 +46,10 @@ public:
     RaBtTree* get_tree() const { return tree; }
     QovT_Ll_Desc* get_node_list() const { return node_list; }
     XeqT_Model_Handle get_model() const { return model; }
+    // Marks the reading as incomplete for want of memory: a tree that lacks
+    // some of the file's routes is not handed out as if it were the file.
+    void set_out_of_memory() { out_of_memory = true; }
+    bool get_out_of_memory() const { return out_of_memory; }
 
     NBX_POOLED
 
@@ -54,6 +59,7 @@ private:
     RaBtTree* tree;
     QovT_Ll_Desc* node_list;
     XeqT_Model_Handle model;
+    bool out_of_memory;
 };
 
 // The states, one per element kind. Each pushes the state of a child

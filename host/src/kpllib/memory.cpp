@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "kpllib.h"
+#include "xeq_host.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KPL_POOLS_ALLOCATE_ONE_BY_ONE 1
@@ -62,6 +63,30 @@ void* allocate_block(size_t size, Word owner) {
 }
 
 void free_block(void* payload) { std::free(static_cast<unsigned char*>(payload) - kBlockAlignment); }
+
+// Fault injection (Xeq_Host_Alloc_Fail_After): the successes still
+// allowed, negative when allocations never fail, and the calls refused.
+// The host's libraries are used from one thread, as is this.
+struct AllocFaults {
+    int allowed = -1;
+    int refused = 0;
+
+    // False when this allocation is to fail.
+    bool admit() {
+        if (allowed < 0) return true;
+        if (allowed > 0) {
+            --allowed;
+            return true;
+        }
+        ++refused;
+        return false;
+    }
+};
+
+AllocFaults& alloc_faults() {
+    static AllocFaults faults;
+    return faults;
+}
 
 } // namespace
 
@@ -150,7 +175,7 @@ std::vector<KplS_Pmo*>& pools() {
 
 extern "C" {
 
-void* kpl_mem_alloc(size_t size) { return allocate_block(size, kLive); }
+void* kpl_mem_alloc(size_t size) { return alloc_faults().admit() ? allocate_block(size, kLive) : nullptr; }
 
 void kpl_mem_free(void* block) {
     if (block == nullptr) return;
@@ -191,7 +216,13 @@ KplT_Pmo_Handle kpl_pmo_define(const char* name, size_t object_size, int block_c
     }
 }
 
-void* kpl_pmo_alloc(KplT_Pmo_Handle pool) { return pool == nullptr ? nullptr : pool->alloc(); }
+void* kpl_pmo_alloc(KplT_Pmo_Handle pool) {
+    return pool == nullptr || !alloc_faults().admit() ? nullptr : pool->alloc();
+}
+
+void Xeq_Host_Alloc_Fail_After(int successes) { alloc_faults() = AllocFaults{successes < 0 ? -1 : successes, 0}; }
+
+int Xeq_Host_Alloc_Failures(void) { return alloc_faults().refused; }
 
 int kpl_pmo_live_count(KplT_Pmo_Handle pool) { return pool == nullptr ? 0 : pool->live; }
 

@@ -5,9 +5,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <type_traits>
+#include <vector>
 
 #include "qovlib.h"
+#include "xeq_host.h"
 
 // The exported slot is declared unsigned int so that the header needs no
 // <pthread.h>; that is only sound while the two types agree.
@@ -46,9 +49,59 @@ unsigned int create_thread_data_key() {
     return data;
 }
 
+// The frame recorder of the host's control surface; only tests start it.
+struct OpenedFrame {
+    const QovT_Fstack_Static_Info* info;
+    int depth;
+};
+
+struct FrameRecord {
+    std::mutex lock;
+    std::vector<OpenedFrame> frames;
+};
+
+FrameRecord& frame_record() {
+    static auto* record = new FrameRecord; // outlives other libraries' clean-up
+    return *record;
+}
+
+void record_frame(const QovT_Fstack_Static_Info* info, int depth) {
+    FrameRecord& record = frame_record();
+    const std::lock_guard<std::mutex> hold(record.lock);
+    record.frames.push_back({info, depth});
+}
+
 } // namespace
 
 extern "C" {
+
+QovT_Fstack_Open_Hook QovS_Fstack_Open_Hook = nullptr;
+
+void Xeq_Host_Fstack_Record_Start(void) {
+    FrameRecord& record = frame_record();
+    {
+        const std::lock_guard<std::mutex> hold(record.lock);
+        record.frames.clear();
+    }
+    QovS_Fstack_Open_Hook = record_frame;
+}
+
+void Xeq_Host_Fstack_Record_Stop(void) { QovS_Fstack_Open_Hook = nullptr; }
+
+int Xeq_Host_Fstack_Record_Count(void) {
+    FrameRecord& record = frame_record();
+    const std::lock_guard<std::mutex> hold(record.lock);
+    return static_cast<int>(record.frames.size());
+}
+
+const char* Xeq_Host_Fstack_Record_Get(int index, int* depth) {
+    FrameRecord& record = frame_record();
+    const std::lock_guard<std::mutex> hold(record.lock);
+    if (index < 0 || static_cast<size_t>(index) >= record.frames.size()) return nullptr;
+    if (depth != nullptr) *depth = record.frames[static_cast<size_t>(index)].depth;
+    const QovT_Fstack_Static_Info* info = record.frames[static_cast<size_t>(index)].info;
+    return info == nullptr ? nullptr : info->label;
+}
 
 int QovS_Mt_Multiple_Threads = 1;
 unsigned int QovS_Thread_Data_Key = create_thread_data_key();

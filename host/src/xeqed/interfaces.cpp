@@ -47,14 +47,14 @@ int append_rows(Obj& node, const char* table, int flags, QovT_Ll_Desc* list) {
     for (const auto& row : *rows) {
         if ((flags & RULEC_NT_INTF_ADDRESSED) && !row_address(*row)) continue;
         auto* entry = static_cast<RuleS_Nt_Interface*>(kpl_mem_alloc(sizeof(RuleS_Nt_Interface)));
-        if (!entry) break;
+        if (!entry) return -1;
         entry->node = node.handle;
         entry->row = row->handle;
         entry->host_address = (flags & RULEC_NT_INTF_HOST_ADDRESS) != 0;
         entry->port = {node.handle, row->handle};
         if (!kpl_list_insert(list, entry, KPLC_LISTPOS_TAIL)) {
             kpl_mem_free(entry);
-            break;
+            return -1;
         }
         ++added;
     }
@@ -79,10 +79,18 @@ int Rule_Nt_Device_Interface_List_Generate(XeqT_Obj_Handle node_handle, int flag
                                            QovT_Ll_Desc* list) {
     Obj* node = resolve(node_handle);
     if (!node || node->type != XEQC_OBJ_NODE || !list) return 0;
-    int added = 0;
-    if (flags & RULEC_NT_INTF_PHYSICAL) added += append_rows(*node, "Interface Information", flags, list);
-    if (flags & RULEC_NT_INTF_LOOPBACK) added += append_rows(*node, "Loopback Interfaces", flags, list);
-    return added;
+    // A caller must not take a list cut short by memory running out for the
+    // node's interfaces: the entries go again and the failure is told.
+    const int before = kpl_list_size(list);
+    const int physical =
+        flags & RULEC_NT_INTF_PHYSICAL ? append_rows(*node, "Interface Information", flags, list) : 0;
+    const int loopback =
+        physical >= 0 && (flags & RULEC_NT_INTF_LOOPBACK) ? append_rows(*node, "Loopback Interfaces", flags, list) : 0;
+    if (physical < 0 || loopback < 0) {
+        while (kpl_list_size(list) > before) kpl_mem_free(kpl_list_remove(list, KPLC_LISTPOS_TAIL));
+        return -1;
+    }
+    return physical + loopback;
 }
 
 KplT_IP_Address Rule_Nt_Interface_IP_Address_Get(const RuleT_Nt_Interface* intf) {

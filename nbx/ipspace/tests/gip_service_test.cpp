@@ -176,6 +176,39 @@ TEST_F(GipService, RemoveDropsTheNodesEntries) {
     EXPECT_EQ(by_network("10.0.1.0", "255.255.255.0"), Strings{});
 }
 
+// What a look-up handed out (an IP report may still show it) outlives a
+// removal: the address's own list, a network list's records, the removed
+// records themselves. The space still releases all of it when it goes.
+TEST_F(GipService, ListsHandedOutSurviveARemoval) {
+    const KplT_Pmo_Handle states = kpl_pmo_define("NbxIpState", sizeof(NbxIpState), 16);
+    const int states_before = kpl_pmo_live_count(states);
+    {
+        ModelFixture m(kCampus);
+        QovT_Ll_Desc* address_list = nullptr;
+        ASSERT_EQ(nbx_gip_get_data_by_address(ip("10.0.1.1"), &address_list), 0);
+        QovT_Ll_Desc* network_list = nullptr;
+        ASSERT_EQ(nbx_gip_get_data_by_network(ip("10.0.1.0", "255.255.255.0"), &network_list), 0);
+        const Strings both = {"top.h1/h1-nic/10.0.1.1", "top.r1/r1-eth2/10.0.1.1"};
+        ASSERT_EQ(describe(network_list), both);
+
+        nbx_gip_remove_address(ip("10.0.1.1"), m.obj("top.h1"));
+        EXPECT_EQ(describe(address_list), Strings{"top.r1/r1-eth2/10.0.1.1"}) << "the list follows";
+        EXPECT_EQ(describe(network_list), both) << "records handed out stay readable";
+        nbx_gip_remove_address(ip("10.0.1.1"), m.obj("top.r1"));
+        EXPECT_EQ(describe(address_list), Strings{});
+        EXPECT_EQ(describe(network_list), both);
+        EXPECT_EQ(by_address("10.0.1.1"), Strings{"none"});
+        EXPECT_EQ(by_network("10.0.1.0", "255.255.255.0"), Strings{});
+
+        // The address filed again shows through the list held all along.
+        nbx_gip_insert_address(ip("10.0.1.1"), m.obj("top.h4"), "again", false, true);
+        EXPECT_EQ(describe(address_list), Strings{"top.h4/again/10.0.1.1"});
+        EXPECT_EQ(by_address("10.0.1.1"), Strings{"top.h4/again/10.0.1.1"});
+        kpl_list_destroy(network_list, 0);
+    }
+    EXPECT_EQ(kpl_pmo_live_count(states), states_before);
+}
+
 TEST_F(GipService, ClosingOrCopyingReleasesTheSpace) {
     const KplT_Pmo_Handle trees = kpl_pmo_define("NbxGipTree", sizeof(NbxGipTree), 1);
     const KplT_Pmo_Handle states = kpl_pmo_define("NbxIpState", sizeof(NbxIpState), 16);

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "model_fixture.hpp"
 #include "routers.hpp"
@@ -14,6 +18,17 @@ Pairs aggregate(RouterTree& t, const char* network) {
     EXPECT_NE(result, nullptr);
     EXPECT_TRUE(t.cells_clear()) << network;
     return result ? pairs(result->get_data()) : Pairs{};
+}
+
+// The state hanging on the tree node that the prefix's bits lead to, found
+// by walking the nodes themselves rather than through the look-up.
+const void* state_at(const RaBtTree& tree, KplT_IP_Address address) {
+    const uint32_t value = kpl_ip_address_value_get(address);
+    const int length = kpl_ip_address_mask_prefix_length_compute(kpl_ip_address_mask_get(address));
+    const NbxBtNode* node = const_cast<RaBtTree&>(tree).get_root();
+    for (int i = 0; i < length && node != nullptr; ++i)
+        node = (value << i) & 0x80000000u ? node->get_right() : node->get_left();
+    return node == nullptr ? nullptr : node->get_state();
 }
 
 Pairs exact(RouterTree& t, const char* network) {
@@ -31,8 +46,10 @@ TEST(RaBtTree, FilesRoutesByPrefixAtTheirDepth) {
     EXPECT_EQ(exact(t, "10.1.99.0/16"), (Pairs{{r1, net}}));
     EXPECT_EQ(exact(t, "0.0.0.0/0"), (Pairs{{r1, def}}));
     EXPECT_EQ(exact(t, "10.1.2.3/32"), (Pairs{{r1, host}}));
+    // The exact answer is the tree's own state at the prefix's depth, not a copy.
     EXPECT_EQ(t.tree.get_state_by_prefix(prefix("10.1.2.3/32"), false),
-              static_cast<RaBtState*>(t.tree.get_state_by_prefix(prefix("10.1.2.3/32"), false)));
+              state_at(t.tree, prefix("10.1.2.3/32")));
+    EXPECT_EQ(t.tree.get_state_by_prefix(prefix("0.0.0.0/0"), false), state_at(t.tree, prefix("0.0.0.0/0")));
     // On the path but without a state, and off every path.
     EXPECT_EQ(t.tree.get_state_by_prefix(prefix("10.0.0.0/8"), false), nullptr);
     EXPECT_EQ(t.tree.get_state_by_prefix(prefix("10.1.2.2/32"), false), nullptr);
@@ -104,6 +121,58 @@ TEST(RaBtTree, KeepsItsFilePath) {
     EXPECT_STREQ(tree.get_file_path(), "/other.atv.xml");
 }
 
+// Records filed before a node list is replaced keep borrowing its routers,
+// and every router ever listed is deleted once, when the tree dies.
+TEST(RaBtTree, ReplacingTheNodeListKeepsTheRoutersRecordsBorrow) {
+    const KplT_Pmo_Handle routers = kpl_pmo_define("RaIpNode", sizeof(RaIpNode), 16);
+    const int routers_before = kpl_pmo_live_count(routers);
+    // Which routers of a, b, c each later list holds (a is the first list).
+    const struct {
+        const char* what;
+        std::vector<std::vector<int>> lists;
+    } cases[] = {
+        {"a disjoint list", {{3}}},
+        {"a list sharing a router", {{1, 3}}},
+        {"the same routers in a new list", {{0, 1, 2}}},
+        {"a retired router listed again", {{3}, {0, 3}}},
+        {"no list", {{}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            RaIpNode* node[4];
+            for (int i = 0; i < 4; ++i) node[i] = new RaIpNode(("top.r" + std::to_string(i)).c_str());
+            auto make_list = [&](const std::vector<int>& members) {
+                QovT_Ll_Desc* list = kpl_list_create();
+                for (int i : members) kpl_list_insert(list, node[i], KPLC_LISTPOS_TAIL);
+                return list;
+            };
+            RaBtTree tree;
+            tree.set_node_list(make_list({0, 1, 2}));
+            Pairs expected;
+            for (int i = 0; i < 3; ++i) {
+                RaIpRouteEntry* entry = node[i]->add_ip_route();
+                auto* record = new RaBtStateData;
+                record->insert_node(node[i]);
+                record->insert_route(entry);
+                ASSERT_TRUE(tree.insert_ip_address(prefix("10.0.0.0/8"), record));
+                expected.emplace_back(node[i], entry);
+            }
+            bool listed[4] = {true, true, true, false};
+            for (const auto& members : c.lists) {
+                tree.set_node_list(members.empty() ? nullptr : make_list(members));
+                for (int i : members) listed[i] = true;
+            }
+            if (!listed[3]) delete node[3];
+            std::unique_ptr<RaBtState> result(tree.get_state_by_prefix(prefix("10.1.0.0/16"), true));
+            ASSERT_NE(result, nullptr);
+            EXPECT_EQ(pairs(result->get_data()), expected);
+            EXPECT_STREQ(node[0]->get_name(), "top.r0");
+        }
+        EXPECT_EQ(kpl_pmo_live_count(routers), routers_before);
+    }
+}
+
 const char* const kThreeRouters = R"({
   "format": "xeq-model", "version": 1, "name": "campus",
   "objects": [
@@ -151,10 +220,12 @@ TEST(RaBtStateData, MarksTheRouterWithItsProtocolsIcon) {
     const struct {
         int protocol;
         const char* icon;
-    } table[] = {{RAC_PROTOCOL_RIP, "R"},   {RAC_PROTOCOL_IGRP, "G"},   {RAC_PROTOCOL_OSPF, "O"},
+    } table[] = {{RAC_PROTOCOL_RIP, "R"},
+                 {9, "R"}, // outside the table: the icon stays as it was
+                 {RAC_PROTOCOL_IGRP, "G"},   {RAC_PROTOCOL_OSPF, "O"},
                  {RAC_PROTOCOL_BGP, "B"},   {RAC_PROTOCOL_EIGRP, "E"},  {RAC_PROTOCOL_ISIS, "I"},
                  {RAC_PROTOCOL_STATIC, "S"}, {RAC_PROTOCOL_DIRECT, "selection"}, {RAC_PROTOCOL_NONE, ""},
-                 {9, ""}}; // outside the table: the icon stays as it was
+                 {RAC_PROTOCOL_OSPF, "O"}};
     RaIpNode router("top.campus.r1");
     RaIpRouteEntry* entry = router.add_ip_route();
     RaBtStateData record;
@@ -172,6 +243,12 @@ TEST(RaBtStateData, MarksTheRouterWithItsProtocolsIcon) {
     record.insert_node(&stranger);
     entry->set_protocol(RAC_PROTOCOL_BGP);
     record.display_icon();
+    for (const auto& [name, icon] : {std::pair{"top.campus.r1", "O"}, {"top.campus.r2", ""},
+                                     {"top.campus.r3", ""}, {"top.campus", ""}}) {
+        char now[32] = "?";
+        ASSERT_EQ(Xeq_Nt_Object_Overlay_Icon_Name_Get(model.obj(name), now, sizeof now), 1);
+        EXPECT_STREQ(now, icon) << name;
+    }
 }
 
 } // namespace

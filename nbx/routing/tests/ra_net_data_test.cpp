@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include "comma_locale.hpp"
 #include "routing/ra_net_data.hpp"
 #include "temp_dir.hpp"
 
@@ -64,6 +65,32 @@ TEST(RaNetData, WritesTheExportFormatByteForByte) {
     const std::string path = dir.file("snapshot.atv.xml");
     ASSERT_EQ(data.export_network_data(path), RAC_EXPORT_DONE);
     EXPECT_EQ(read_file(path), read_file(ROUTING_GOLDEN_DIR "/snapshot.atv.xml"));
+}
+
+TEST(RaNetData, WritesTheSameBytesWhateverTheLocale) {
+    const CommaLocale comma;
+    TempDir dir;
+    RaNetData data;
+    fill_golden_snapshot(data);
+    const std::string path = dir.file("snapshot.atv.xml");
+    ASSERT_EQ(data.export_network_data(path), RAC_EXPORT_DONE);
+    EXPECT_EQ(read_file(path), read_file(ROUTING_GOLDEN_DIR "/snapshot.atv.xml"));
+
+    // Also into a stream that carries the locale itself, with numbers a
+    // grouping would split.
+    RaIpRouteEntry entry;
+    entry.set_destination(0x0A000000u, 0xFF000000u);
+    entry.set_process(123456);
+    RaIpRouteNextHop* hop = entry.add_next_hop();
+    hop->set_next_hop_addr("10.0.0.1");
+    hop->set_metric(100000);
+    hop->set_insert_time(12.25);
+    std::ostringstream out;
+    out.imbue(std::locale());
+    entry.print(&out);
+    EXPECT_EQ(out.str(), "<IpRteEntry addr=\"10.0.0.0\" mask=\"255.0.0.0\" prot=\"none\" process=\"123456\">\n"
+                         "<IpNextHop addr=\"10.0.0.1\" metric=\"100000\" time=\"12.25\"/>\n"
+                         "</IpRteEntry>\n");
 }
 
 TEST(RaNetData, NetworksWithoutNodesAndAnEmptySnapshot) {
