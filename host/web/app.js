@@ -7,6 +7,7 @@ const token = new URLSearchParams(location.search).get("token") || "";
 const $ = (id) => document.getElementById(id);
 const seen = { events: 0, picture: "", windows: new Map() };
 let acting = Promise.resolve(); // acts are sent one after the other, in order
+let pending = 0; // acts sent and not yet answered
 
 // ---- talking to the server --------------------------------------------------------
 async function request(path, options = {}) {
@@ -17,12 +18,12 @@ async function request(path, options = {}) {
 }
 
 function act(fields) {
-  $("busy").hidden = false;
+  $("busy").hidden = ++pending === 0;
   acting = acting
     .then(() => request("api/act", { method: "POST", body: JSON.stringify(fields) }))
     .then(() => showError(""), (e) => showError(e.message))
     .then(refresh)
-    .finally(() => { $("busy").hidden = true; });
+    .finally(() => { $("busy").hidden = --pending === 0; });
   return acting;
 }
 
@@ -67,9 +68,11 @@ function renderMenu(items) {
     element("button", { type: "button", textContent: item, onclick: () => act({ act: "menu", item }) })));
 }
 
+// Two refreshes can cross: only the events past those shown are new.
 function renderEvents(events, count) {
-  seen.events = count;
-  for (const line of events) {
+  const fresh = events.slice(Math.max(0, seen.events - (count - events.length)));
+  seen.events = Math.max(seen.events, count);
+  for (const line of fresh) {
     if (line.startsWith("progress")) { renderProgress(line); continue; }
     const kind = line.split(":")[0];
     $("messages").prepend(element("li", { className: kind, textContent: line }));
@@ -121,7 +124,7 @@ function dialogElement(w) {
   const title = element("div", { className: "title" }, [element("span", { textContent: w.title }), close]);
   const body = element("div", { className: "body" }, w.controls.map((c) => controlElement(w, c)));
   const node = element("section", { className: "dialog" }, [title, body]);
-  node.dataset.name = w.name;
+  Object.assign(node.dataset, { name: w.name, id: w.id });
   place(node, w.bounds);
   dragToMove(title, node, w);
   return node;
