@@ -234,7 +234,7 @@ function chooserElement(w) {
     }
   };
   open(w.start_dir);
-  const what = `${w.save ? "Save" : "Open"} ${w.directory ? "a directory" : "a file"}${w.file_types.length ? ` (${w.file_types.join(", ")})` : ""}`;
+  const what = `${w.save ? "Save" : "Open"} ${w.directory ? "a directory" : "a file"} ${w.file_types.join(" ")}`;
   return element("div", { className: "window chooser" }, [
     element("h2", { textContent: w.title }), element("p", { textContent: what }), where, list, path,
     element("div", { className: "buttons" }, [
