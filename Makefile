@@ -2,7 +2,8 @@
 # packages, configure, build and run.
 PKGS := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
         libxml2-dev libgeotranz3-dev geotranz libtirpc-dev nlohmann-json3-dev \
-        libgeographiclib-dev libproj-dev binutils libedit-dev librsvg2-bin locales clang
+        libgeographiclib-dev libproj-dev binutils libedit-dev librsvg2-bin locales clang \
+        libcpp-httplib-dev chromium chromium-driver python3-selenium
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 JOBS := $(shell nproc)
 

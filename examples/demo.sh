@@ -3,7 +3,8 @@
 # current BGP layout by the sarv converters, run through the stand-in host;
 # models of older releases of the other converter families likewise; then
 # look-ups in the IP space of the campus model with routers and hosts, and
-# the reachability analysis window driven through `xeqhost ui`.
+# the reachability analysis window driven through `xeqhost ui`; last, how
+# to open the editor on the example in a web browser.
 # Usage: examples/demo.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
@@ -91,3 +92,12 @@ echo "mod_dirs: $out/bgp-import" > "$out/prefs"
 if [ -x "$here/gxr-demo.sh" ]; then
   "$here/gxr-demo.sh" "$build"
 fi
+
+# The editor in a browser, left for the user to start: a server runs until
+# stopped, which the demo must not wait for.
+editor="$build/demo-editor"
+rm -rf "$editor" && mkdir -p "$editor"
+cp "$here/enterprise/enterprise.json" "$here/enterprise/enterprise.atv.xml" "$editor/"
+echo "== the editor in a web browser, on a copy of the enterprise example:"
+echo "   cd $editor && $host serve enterprise.json --port 8416"
+echo "   then open the address it prints, http://127.0.0.1:8416/?token=... (Ctrl-C stops it)"

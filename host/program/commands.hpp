@@ -29,5 +29,7 @@ int run_reach(const Args& args);
 int run_ui(const Args& args);
 // A picture (SVG) of a saved model.
 int run_draw(const Args& args);
+// The browser face over a model (web_server.cpp).
+int run_serve(const Args& args);
 
 } // namespace xeqhost

@@ -42,6 +42,10 @@ const char* const kUsage =
     "      a session with the model and the plug-ins: the host menu, dialogs,\n"
     "      prompts and choosers, driven by commands from FILE, from standard\n"
     "      input, or typed at a prompt on a terminal (help lists them)\n"
+    "  serve MODEL.json [--plugin SO...] [--port N] [--address A.B.C.D]\n"
+    "      the editor in a web browser: prints the address (with its session token)\n"
+    "      to open; plug-ins default to nbx, the port to any free one, the address\n"
+    "      to 127.0.0.1; SIGINT or SIGTERM stops it\n"
     "  draw MODEL.json OUT.svg       a picture of the model as the editor shows it\n"
     "  diff BEFORE.json AFTER.json   show what changed between two models\n"
     "  check MODEL.json              load a model and report it\n"
@@ -75,6 +79,7 @@ int dispatch(const std::string& command, const xeqhost::Args& args) {
     if (command == "reach") return xeqhost::run_reach(args);
     if (command == "ui") return xeqhost::run_ui(args);
     if (command == "draw") return xeqhost::run_draw(args);
+    if (command == "serve") return xeqhost::run_serve(args);
     if (command == "probes" && args.words.size() == 1) return xeqhost::print_probe_table(args.words[0], std::cout);
     throw xeqhost::HostError("unknown command '" + command + "'");
 }

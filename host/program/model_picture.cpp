@@ -62,6 +62,12 @@ std::optional<int> int_attr(XeqT_Obj_Handle obj, const char* path) {
     return value;
 }
 
+// Names the object a part of the picture draws, so that a face showing the
+// picture can map a click on it back to the object.
+std::string object_attr(XeqT_Obj_Handle obj) {
+    return " data-object=\"" + escaped(Xeq_Obj_Hname_Get(obj, 0)) + "\"";
+}
+
 std::string last_level(const std::string& hname) { return hname.substr(hname.rfind('.') + 1); }
 
 std::string hex(XeqT_Color color) {
@@ -172,7 +178,7 @@ private:
             const auto b_at = at_.find(Xeq_Host_Link_End_Get(link, 1));
             if (a_at == at_.end() || b_at == at_.end()) continue;
             const Point a = a_at->second, b = b_at->second;
-            out << "<line class=\"link\" x1=\"" << number(a.x) << "\" y1=\"" << number(a.y) << "\" x2=\"" << number(b.x)
+            out << "<line class=\"link\"" << object_attr(link) << " x1=\"" << number(a.x) << "\" y1=\"" << number(a.y) << "\" x2=\"" << number(b.x)
                 << "\" y2=\"" << number(b.y) << "\" stroke=\"#868E96\" stroke-width=\"2\"><title>"
                 << escaped(Xeq_Obj_Hname_Get(link, 0)) << "</title></line>\n";
         }
@@ -211,7 +217,7 @@ private:
             const Point from = shifted(nodes, 0, offset), to = shifted(nodes, 1, offset);
             const Point mid{from.x + (to.x - from.x) * 0.35, from.y + (to.y - from.y) * 0.35};
             const std::string name = text_attr(path, "name");
-            out << "<g class=\"path\"><title>" << escaped(name) << "\n" << escaped(text_attr(path, "tooltip"))
+            out << "<g class=\"path\"" << object_attr(path) << "><title>" << escaped(name) << "\n" << escaped(text_attr(path, "tooltip"))
                 << "</title><polyline points=\"" << points.str() << "\" fill=\"none\" stroke=\"" << color
                 << "\" stroke-width=\"" << number(width) << "\" stroke-linejoin=\"round\" opacity=\"0.85\""
                 << (shortcut ? " stroke-dasharray=\"8 5\"" : "") << " marker-end=\"url(#" << marker_for(color) << ")\"/>"
@@ -245,7 +251,7 @@ private:
             const bool router = Xeq_Obj_Attr_Exists(node, "IP Routing Parameters");
             const bool host = Xeq_Obj_Attr_Exists(node, "IP Host Parameters");
             const bool selected = Xeq_Host_Obj_Selected_Get(node);
-            out << "<g class=\"node" << (selected ? " selected" : "") << "\"><title>" << escaped(hname) << " ("
+            out << "<g class=\"node" << (selected ? " selected" : "") << "\"" << object_attr(node) << "><title>" << escaped(hname) << " ("
                 << escaped(text_attr(node, "model")) << ")</title>";
             if (node == zoom)
                 out << "<rect class=\"zoom\" x=\"" << number(p.x - 34) << "\" y=\"" << number(p.y - 34)
