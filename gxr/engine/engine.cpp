@@ -1,545 +1,28 @@
+// The engine state: the two sides, the working service and the tables as
+// this process loaded them.
 #include "engine.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <numbers>
 #include <optional>
 #include <string_view>
 
-#include "Accuracy.h"
-#include "CartesianCoordinates.h"
-#include "CoordinateConversionException.h"
-#include "CoordinateConversionService.h"
-#include "CoordinateSystemParameters.h"
-#include "CoordinateType.h"
-#include "DatumLibrary.h"
-#include "EllipsoidLibrary.h"
-#include "EquidistantCylindricalParameters.h"
-#include "ErrorMessages.h"
-#include "GEOREFCoordinates.h"
-#include "GeodeticCoordinates.h"
-#include "GeodeticParameters.h"
-#include "HeightType.h"
-#include "LocalCartesianParameters.h"
-#include "MGRSorUSNGCoordinates.h"
-#include "MapProjection3Parameters.h"
-#include "MapProjection4Parameters.h"
-#include "MapProjection5Parameters.h"
-#include "MapProjection6Parameters.h"
-#include "MapProjectionCoordinates.h"
-#include "MercatorStandardParallelParameters.h"
-#include "PolarStereographicStandardParallelParameters.h"
-#include "Precision.h"
-#include "UPSCoordinates.h"
-#include "UTMCoordinates.h"
-#include "UTMParameters.h"
-#include "WarningMessages.h"
+#include "geotrans.h"
+#include "tables.h"
+#include "texts.h"
 
 namespace gxr::engine {
 
-namespace ccs = MSP::CCS;
-using CT = ccs::CoordinateType;
-
 namespace {
-
-constexpr double kDegree = std::numbers::pi / 180.0;
-
-struct SystemRow {
-  const char* code;
-  const char* name;
-  CT::Enum type;
-};
-
-// The library's own catalogue: 3.7 lists 38 systems in another order under
-// other codes and names, so only the 3.7 type of each row is taken from it.
-constexpr SystemRow kSystems[kSystemCount] = {
-    {"GD", "Geodetic", CT::geodetic},
-    {"GE", "GEOREF", CT::georef},
-    {"GC", "Geocentric", CT::geocentric},
-    {"LC", "Local Cartesian", CT::localCartesian},
-    {"MG", "MGRS", CT::militaryGridReferenceSystem},
-    {"UT", "UTM", CT::universalTransverseMercator},
-    {"UP", "UPS", CT::universalPolarStereographic},
-    {"AC", "Albers Equal Area Conic", CT::albersEqualAreaConic},
-    {"BF", "Bonne", CT::bonne},
-    {"CS", "Cassini", CT::cassini},
-    {"LI", "Cylindrical Equal Area", CT::cylindricalEqualArea},
-    {"EF", "Eckert IV", CT::eckert4},
-    {"ED", "Eckert VI", CT::eckert6},
-    {"CP", "Equidistant Cylindrical", CT::equidistantCylindrical},
-    {"LE", "Lambert Conformal Conic", CT::lambertConformalConic2Parallels},
-    {"MC", "Mercator", CT::mercatorStandardParallel},
-    {"MH", "Miller Cylindrical", CT::millerCylindrical},
-    {"MP", "Mollweide", CT::mollweide},
-    {"OD", "Orthographic", CT::orthographic},
-    {"PG", "Polar Stereographic", CT::polarStereographicStandardParallel},
-    {"PH", "Polyconic", CT::polyconic},
-    {"SA", "Sinusoidal", CT::sinusoidal},
-    {"TX", "Transverse Cylindrical Equal Area", CT::transverseCylindricalEqualArea},
-    {"TC", "Transverse Mercator", CT::transverseMercator},
-    {"VA", "Van der Grinten", CT::vanDerGrinten},
-};
-
-struct BitText {
-  int bit;
-  const char* text;
-};
-
-constexpr BitText kEngineTexts[] = {
-    {kInputWarning, "Input warning"},
-    {kInputError, "Input error"},
-    {kOutputWarning, "Output warning"},
-    {kOutputError, "Output error"},
-    {kNotInitialized, "Engine not initialized"},
-    {kEllipsoidFileError, "Ellipsoid file could not be loaded"},
-    {kDatumError, "Datum file could not be loaded or datum/ellipsoid operation failed"},
-    {kGeoidFileError, "Geoid file could not be loaded"},
-    {kInvalidType, "Invalid coordinate system type"},
-    {kInvalidDirection, "Invalid direction"},
-    {kInvalidState, "Invalid state"},
-    {kPrecisionError, "Invalid precision"},
-    {kInvalidIndex, "Invalid index"},
-    {kInvalidCode, "Invalid code"},
-};
-
-struct SideText {
-  long bit;
-  const char* text;
-};
-
-constexpr SideText kSideTexts[] = {
-    {kSemiMajorAxisError, "Ellipsoid semi-major axis must be greater than zero"},
-    {kSemiMinorAxisError, "Ellipsoid semi-minor axis must be greater than zero"},
-    {kAxisOrderError, "Ellipsoid semi-major axis must be greater than semi-minor axis"},
-    {kDatumDomainWarning, "Location is not within valid domain for current datum"},
-    {kOriginLatitudeError, "Origin Latitude (or Latitude of True Scale) out of range"},
-    {kCentralMeridianError, "Central Meridian out of range"},
-    {kLatitudeError, "Latitude out of range"},
-    {kLongitudeError, "Longitude out of range"},
-    {kEastingError, "Easting/X out of range"},
-    {kNorthingError, "Northing/Y out of range"},
-    {kRadiusError, "Easting/Northing too far from center of projection"},
-    {kHemisphereError, "Standard Parallels cannot be equal and opposite latitudes"},
-    {kScaleFactorError, "Scale Factor out of range"},
-    {kLongitudeWarning, "Longitude is too far from Central Meridian, distortion may be significant"},
-    {kOriginLongitudeError, "Origin Longitude (or Longitude Down from Pole) out of range"},
-    {kStandardParallel2Error, "Invalid 2nd Standard Parallel"},
-    {kStandardParallel1Error, "Invalid 1st Standard Parallel"},
-    {kStandardParallelsZeroError, "1st & 2nd Standard Parallels cannot both be zero"},
-    {kZoneError, "Invalid Zone"},
-    {kZoneOverrideError, "Invalid Zone Override"},
-    {kMgrsStringError, "Invalid MGRS String"},
-    {kGeorefStringError, "Invalid GEOREF String"},
-    {kGeorefLongitudeMinuteError, "The longitude minute part of the GEOREF string is greater than 60"},
-    {kGeorefLatitudeMinuteError, "The latitude minute part of the GEOREF string is greater than 60"},
-};
-
-// 3.7 message lines (with their line feed) and the side bit each stands for.
-// "Invalid Hemisphere" shares the hemisphere bit with the Lambert parallels
-// as it did in the engine generation the bits come from; such a message
-// keeps its own words in the side's text, as the bit's text says otherwise.
-struct MessageBit {
-  const char* const* message;
-  long bit;
-  bool ownWords = false;
-};
-
-const MessageBit kMessageBits[] = {
-    {&ccs::ErrorMessages::semiMajorAxis, kSemiMajorAxisError},
-    {&ccs::WarningMessages::datum, kDatumDomainWarning},
-    {&ccs::ErrorMessages::originLatitude, kOriginLatitudeError},
-    {&ccs::ErrorMessages::centralMeridian, kCentralMeridianError},
-    {&ccs::ErrorMessages::latitude, kLatitudeError},
-    {&ccs::ErrorMessages::longitude, kLongitudeError},
-    {&ccs::ErrorMessages::easting, kEastingError},
-    {&ccs::ErrorMessages::northing, kNorthingError},
-    {&ccs::ErrorMessages::radius, kRadiusError},
-    {&ccs::ErrorMessages::projection, kRadiusError, true},
-    {&ccs::ErrorMessages::standardParallelHemisphere, kHemisphereError},
-    {&ccs::ErrorMessages::hemisphere, kHemisphereError, true},
-    {&ccs::ErrorMessages::scaleFactor, kScaleFactorError},
-    {&ccs::WarningMessages::longitude, kLongitudeWarning},
-    {&ccs::ErrorMessages::originLongitude, kOriginLongitudeError},
-    {&ccs::ErrorMessages::standardParallel2, kStandardParallel2Error},
-    {&ccs::ErrorMessages::standardParallel1, kStandardParallel1Error},
-    {&ccs::ErrorMessages::standardParallel1_2, kStandardParallelsZeroError},
-    {&ccs::ErrorMessages::zone, kZoneError},
-    {&ccs::ErrorMessages::zoneOverride, kZoneOverrideError},
-    {&ccs::ErrorMessages::mgrsString, kMgrsStringError},
-    {&ccs::ErrorMessages::georefString, kGeorefStringError},
-    {&ccs::ErrorMessages::longitude_min, kGeorefLongitudeMinuteError},
-    {&ccs::ErrorMessages::latitude_min, kGeorefLatitudeMinuteError},
-};
-
-const MessageBit* messageBit(std::string_view line) {
-  for (const MessageBit& m : kMessageBits) {
-    std::string_view text = *m.message;
-    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-    if (text == line) return &m;
-  }
-  return nullptr;
-}
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
-}
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) ==
-                  std::toupper(static_cast<unsigned char>(y));
-         });
-}
-
-// A code or name the 3.7 tables can store and read back: printable, without
-// the quote that delimits datum names, within the table's width.
-bool storable(std::string_view text, std::size_t maxLength, bool blanksAllowed) {
-  if (text.empty() || text.size() > maxLength) return false;
-  return std::all_of(text.begin(), text.end(), [&](char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return std::isprint(u) && c != '"' && (blanksAllowed || c != ' ');
-  });
-}
-
-// A code without surrounding blanks, refused when longer than the table's
-// width: 3.7 copies codes into fixed buffers without looking at their length.
-std::optional<std::string> codeFor37(const char* code, std::size_t maxLength) {
-  if (code == nullptr) return std::nullopt;
-  std::string_view s = trim(std::string_view(code, strnlen(code, 256)));
-  if (s.empty() || s.size() > maxLength) return std::nullopt;
-  return std::string(s);
-}
-
-void copyBounded(char* dest, std::string_view text, std::size_t maxLength) {
-  std::size_t n = std::min(text.size(), maxLength);
-  std::memcpy(dest, text.data(), n);
-  dest[n] = '\0';
-}
-
-bool readable(const std::string& path) { return ::access(path.c_str(), R_OK) == 0; }
-
-std::string joinPath(const std::string& dir, const char* name) {
-  return dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
-bool sameDirectory(const std::string& a, const std::string& b) {
-  struct stat sa{}, sb{};
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
-
-// 3.7 reads every file from one directory, so a file kept elsewhere is
-// linked in. A regular file already there is the user's own and stays.
-bool linkInto(const std::string& dir, const std::string& fromDir, const char* name) {
-  if (sameDirectory(dir, fromDir)) return true;
-  std::string link = joinPath(dir, name);
-  struct stat st{};
-  if (::lstat(link.c_str(), &st) == 0) {
-    if (!S_ISLNK(st.st_mode)) return true;
-    ::unlink(link.c_str());
-  }
-  return ::symlink(joinPath(fromDir, name).c_str(), link.c_str()) == 0;
-}
-
-std::optional<std::string> readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool writeFileAtomically(const std::string& path, const std::string& content) {
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    if (!out.flush()) {
-      ::unlink(temporary.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  ::unlink(temporary.c_str());
-  return false;
-}
-
-std::string backupPath(const std::string& table) { return table + ".backup"; }
-
-// The file a table path names, through any links.
-std::string realFile(const std::string& path) {
-  std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-  return real ? std::string(real.get()) : path;
-}
-
-// 3.7 rewrites a whole table in place to add one definition. The table is
-// saved beside itself first; a refused definition puts it back, and a backup
-// still present at start-up means a definition was cut short (the process
-// died while 3.7 was writing), so the saved table is put back then.
-class TableGuard {
- public:
-  // A table may be a link to the user's real file; the guard works on the
-  // file itself so that putting it back keeps the link.
-  explicit TableGuard(const std::string& table) : table_(realFile(table)) {
-    std::optional<std::string> content = readFile(table_);
-    saved_ = content && writeFileAtomically(backupPath(table_), *content);
-    if (saved_) content_ = std::move(*content);
-  }
-  ~TableGuard() {
-    if (!saved_) return;
-    if (!kept_) {
-      std::optional<std::string> now = readFile(table_);
-      if (!now || *now != content_) writeFileAtomically(table_, content_);
-    }
-    ::unlink(backupPath(table_).c_str());
-  }
-  TableGuard(const TableGuard&) = delete;
-  TableGuard& operator=(const TableGuard&) = delete;
-
-  bool saved() const { return saved_; }
-  const std::string& table() const { return table_; }
-  // The table as it was before the definition.
-  const std::string& content() const { return content_; }
-  void keep() { kept_ = true; }
-
- private:
-  std::string table_;
-  std::string content_;
-  bool saved_ = false;
-  bool kept_ = false;
-};
-
-void recoverInterruptedDefinition(const std::string& path) {
-  const std::string table = realFile(path);
-  const std::string backup = backupPath(table);
-  if (::access(backup.c_str(), F_OK) == 0) std::rename(backup.c_str(), table.c_str());
-}
-
-// A number as a table column: 15 significant digits keep every value a
-// caller can mean (3.7 itself writes whole units, which moves a datum by up
-// to half a metre and its area by up to half a degree), in the width of the
-// shipped columns where the value fits.
-std::string column(double value, int width) {
-  char text[40];
-  std::snprintf(text, sizeof text, " %*.15g", width, value);
-  return text;
-}
-
-std::string padded(std::string text, std::size_t width) {
-  if (text.size() < width) text.resize(width, ' ');
-  return text;
-}
-
-// Lines in the layout 3.7 reads and writes, a user definition marked by '*'.
-std::string datumLine(const std::string& code, const char* name, const std::string& ellipsoid, double dx, double dy,
-                      double dz, double sx, double sy, double sz, double south, double north, double west,
-                      double east) {
-  std::string line = "*" + padded(code, 8) + padded("\"" + std::string(name) + "\"", 33) + ellipsoid;
-  for (double v : {dx, sx, dy, sy, dz, sz}) line += column(v, 4);
-  for (double radians : {south, north, west, east}) line += column(radians / kDegree, 4);
-  return line + " \n";
-}
-
-std::string ellipsoidLine(const std::string& code, const char* name, double semiMajor, double semiMinor) {
-  return "*" + padded(name, 30) + code + column(semiMajor, 0) + column(semiMinor, 0) +
-         column(semiMajor / (semiMajor - semiMinor), 0) + " \n";
-}
-
-// The table with one line added, ending in a line break whatever the
-// last line did.
-std::string withLine(std::string table, const std::string& line) {
-  if (!table.empty() && table.back() != '\n') table += '\n';
-  return table + line;
-}
-
-// Bounds of what a definition may hold. The largest shift of the shipped
-// datums is under 2 km; one beyond 100 km, or an error as large, is a
-// mistake, not a datum. The shipped ellipsoids lie within a few kilometres
-// of 6378 km.
-constexpr double kMaxShift = 100000;
-constexpr double kMinSemiMajorAxis = 6000000;
-constexpr double kMaxSemiMajorAxis = 7000000;
-
-bool validShift(double d) { return std::isfinite(d) && std::fabs(d) <= kMaxShift; }
-// 3.7 takes -1 for an unknown error.
-bool validSigma(double s) { return s == -1 || (std::isfinite(s) && s > 0 && s <= kMaxShift); }
-bool validLatitude(double r) { return std::isfinite(r) && std::fabs(r) <= 90 * kDegree; }
-bool validLongitude(double r) { return std::isfinite(r) && std::fabs(r) <= 180 * kDegree; }
-
-ccs::HeightType::Enum heightTypeFor37(int heightType) {
-  switch (heightType) {
-    case kEllipsoidHeight: return ccs::HeightType::ellipsoidHeight;
-    case kGeoidHeight: return ccs::HeightType::EGM96FifteenMinBilinear;
-    default: return ccs::HeightType::noHeight;
-  }
-}
-
-Parameters defaultParameters(int type) {
-  Parameters p;
-  switch (type) {
-    case kAlbers:
-    case kLambert:
-      p.originLatitude = 45 * kDegree;
-      p.standardParallel1 = 40 * kDegree;
-      p.standardParallel2 = 50 * kDegree;
-      break;
-    case kPolarStereographic: p.originLatitude = 90 * kDegree; break;
-    default: break;
-  }
-  return p;
-}
-
-std::unique_ptr<ccs::CoordinateSystemParameters> parametersFor37(int type, const Parameters& p) {
-  const CT::Enum t = kSystems[type].type;
-  switch (type) {
-    case kGeodetic:
-      return std::make_unique<ccs::GeodeticParameters>(t, heightTypeFor37(p.heightType));
-    case kLocalCartesian:
-      return std::make_unique<ccs::LocalCartesianParameters>(t, p.centralMeridian, p.originLatitude,
-                                                              p.originHeight, p.orientation);
-    case kUtm: return std::make_unique<ccs::UTMParameters>(t, p.zone, p.zoneOverride);
-    case kAlbers:
-    case kLambert:
-      return std::make_unique<ccs::MapProjection6Parameters>(
-          t, p.centralMeridian, p.originLatitude, p.standardParallel1, p.standardParallel2,
-          p.falseEasting, p.falseNorthing);
-    case kBonne:
-    case kCassini:
-    case kCylindricalEqualArea:
-    case kOrthographic:
-    case kPolyconic:
-      return std::make_unique<ccs::MapProjection4Parameters>(t, p.centralMeridian, p.originLatitude,
-                                                             p.falseEasting, p.falseNorthing);
-    case kEckert4:
-    case kEckert6:
-    case kMiller:
-    case kMollweide:
-    case kSinusoidal:
-    case kVanDerGrinten:
-      return std::make_unique<ccs::MapProjection3Parameters>(t, p.centralMeridian, p.falseEasting,
-                                                             p.falseNorthing);
-    case kEquidistantCylindrical:
-      return std::make_unique<ccs::EquidistantCylindricalParameters>(
-          t, p.centralMeridian, p.originLatitude, p.falseEasting, p.falseNorthing);
-    case kMercator:
-      return std::make_unique<ccs::MercatorStandardParallelParameters>(
-          t, p.centralMeridian, p.originLatitude, p.scaleFactor, p.falseEasting, p.falseNorthing);
-    case kPolarStereographic:
-      return std::make_unique<ccs::PolarStereographicStandardParallelParameters>(
-          t, p.centralMeridian, p.originLatitude, p.falseEasting, p.falseNorthing);
-    case kTransverseCylindricalEqualArea:
-    case kTransverseMercator:
-      return std::make_unique<ccs::MapProjection5Parameters>(
-          t, p.centralMeridian, p.originLatitude, p.scaleFactor, p.falseEasting, p.falseNorthing);
-    default: return std::make_unique<ccs::CoordinateSystemParameters>(t);
-  }
-}
-
-std::unique_ptr<ccs::CoordinateTuple> tupleFor37(int type, int precision) {
-  const CT::Enum t = kSystems[type].type;
-  const auto digits = static_cast<ccs::Precision::Enum>(precision);
-  switch (type) {
-    case kGeodetic: return std::make_unique<ccs::GeodeticCoordinates>(t);
-    case kGeocentric:
-    case kLocalCartesian: return std::make_unique<ccs::CartesianCoordinates>(t);
-    case kGeoref: return std::make_unique<ccs::GEOREFCoordinates>(t, "", digits);
-    case kMgrs: return std::make_unique<ccs::MGRSorUSNGCoordinates>(t, "", digits);
-    case kUtm: return std::make_unique<ccs::UTMCoordinates>(t);
-    case kUps: return std::make_unique<ccs::UPSCoordinates>(t);
-    default: return std::make_unique<ccs::MapProjectionCoordinates>(t);
-  }
-}
-
-void storeInput(int type, const Coordinates& c, ccs::CoordinateTuple* tuple) {
-  switch (type) {
-    case kGeodetic:
-      static_cast<ccs::GeodeticCoordinates*>(tuple)->set(c.longitude, c.latitude, c.height);
-      break;
-    case kGeocentric:
-    case kLocalCartesian: static_cast<ccs::CartesianCoordinates*>(tuple)->set(c.x, c.y, c.z); break;
-    case kGeoref: {
-      char text[kGridTextLength + 1];
-      copyBounded(text, c.text, kGridTextLength);
-      static_cast<ccs::GEOREFCoordinates*>(tuple)->set(text);
-      break;
-    }
-    case kMgrs: {
-      char text[kGridTextLength + 1];
-      copyBounded(text, c.text, kGridTextLength);
-      static_cast<ccs::MGRSorUSNGCoordinates*>(tuple)->set(text);
-      break;
-    }
-    case kUtm:
-      static_cast<ccs::UTMCoordinates*>(tuple)->set(c.zone, c.hemisphere, c.easting, c.northing);
-      break;
-    case kUps: static_cast<ccs::UPSCoordinates*>(tuple)->set(c.hemisphere, c.easting, c.northing); break;
-    default: static_cast<ccs::MapProjectionCoordinates*>(tuple)->set(c.easting, c.northing); break;
-  }
-}
-
-void loadOutput(int type, ccs::CoordinateTuple* tuple, Coordinates& c) {
-  switch (type) {
-    case kGeodetic: {
-      auto* g = static_cast<ccs::GeodeticCoordinates*>(tuple);
-      c.longitude = g->longitude();
-      c.latitude = g->latitude();
-      c.height = g->height();
-      break;
-    }
-    case kGeocentric:
-    case kLocalCartesian: {
-      auto* x = static_cast<ccs::CartesianCoordinates*>(tuple);
-      c.x = x->x();
-      c.y = x->y();
-      c.z = x->z();
-      break;
-    }
-    case kGeoref: {
-      const char* s = static_cast<ccs::GEOREFCoordinates*>(tuple)->GEOREFString();
-      copyBounded(c.text, std::string_view(s, strnlen(s, kGridTextLength)), kGridTextLength);
-      break;
-    }
-    case kMgrs: {
-      const char* s = static_cast<ccs::MGRSorUSNGCoordinates*>(tuple)->MGRSString();
-      copyBounded(c.text, std::string_view(s, strnlen(s, kGridTextLength)), kGridTextLength);
-      break;
-    }
-    case kUtm: {
-      auto* u = static_cast<ccs::UTMCoordinates*>(tuple);
-      c.zone = u->zone();
-      c.hemisphere = u->hemisphere();
-      c.easting = u->easting();
-      c.northing = u->northing();
-      break;
-    }
-    case kUps: {
-      auto* u = static_cast<ccs::UPSCoordinates*>(tuple);
-      c.hemisphere = u->hemisphere();
-      c.easting = u->easting();
-      c.northing = u->northing();
-      break;
-    }
-    default: {
-      auto* m = static_cast<ccs::MapProjectionCoordinates*>(tuple);
-      c.easting = m->easting();
-      c.northing = m->northing();
-      break;
-    }
-  }
-}
 
 // 3.7 never reports minutes beyond 60 in a GEOREF text (it calls the whole
 // text invalid), so the digits are read here: after the four letters come
@@ -578,54 +61,24 @@ enum ParameterUse : unsigned {
 unsigned parameterUse(int type) {
   constexpr unsigned kMap3 = kUsesCentralMeridian | kUsesFalseOrigin;
   constexpr unsigned kMap4 = kMap3 | kUsesOriginLatitude;
-  switch (type) {
-    case kLocalCartesian: return kUsesCentralMeridian | kUsesOriginLatitude | kUsesLocalOrigin;
-    case kAlbers:
-    case kLambert: return kMap4 | kUsesParallels;
-    case kBonne:
-    case kCassini:
-    case kCylindricalEqualArea:
-    case kOrthographic:
-    case kPolyconic:
-    case kEquidistantCylindrical:
-    case kPolarStereographic: return kMap4;
-    case kEckert4:
-    case kEckert6:
-    case kMiller:
-    case kMollweide:
-    case kSinusoidal:
-    case kVanDerGrinten: return kMap3;
-    case kMercator:
-    case kTransverseCylindricalEqualArea:
-    case kTransverseMercator: return kMap4 | kUsesScale;
-    default: return 0;
+  switch (parameterShape(type)) {
+    case ParameterShape::localOrigin: return kUsesCentralMeridian | kUsesOriginLatitude | kUsesLocalOrigin;
+    case ParameterShape::parallels: return kMap4 | kUsesParallels;
+    case ParameterShape::origin:
+    case ParameterShape::trueScale: return kMap4;
+    case ParameterShape::meridian: return kMap3;
+    case ParameterShape::scaled: return kMap4 | kUsesScale;
+    case ParameterShape::none:
+    case ParameterShape::gridDigits:
+    case ParameterShape::heightType:
+    case ParameterShape::utmZone: break;
   }
+  return 0;
 }
 
-constexpr double kTransverseMercatorWarningLimit = 9 * kDegree;
+constexpr double kTransverseMercatorWarningLimit = 9 * kRadiansPerDegree;
 
 }  // namespace
-
-const char* engineStatusText(int bit) {
-  for (const BitText& t : kEngineTexts)
-    if (t.bit == bit) return t.text;
-  return "";
-}
-
-const char* sideStatusText(long bit) {
-  for (const SideText& t : kSideTexts)
-    if (t.bit == bit) return t.text;
-  return "";
-}
-
-int loadFailureBits(const std::string& message) {
-  std::string lower(message);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (lower.find("ellipsoid") != std::string::npos) return kEllipsoidFileError;
-  if (lower.find("geoid") != std::string::npos) return kGeoidFileError;
-  return kDatumError;
-}
 
 struct SideState {
   int type = kGeodetic;
@@ -743,17 +196,19 @@ struct Engine::State {
   // The values of a point of the side's system.
   static bool finiteCoordinates(SideState& s) {
     const Coordinates& c = s.coordinates;
-    switch (s.type) {
-      case kGeodetic:
+    switch (pointKind(s.type)) {
+      case PointKind::geodetic:
         return requireFinite(s, {{c.latitude, kLatitudeError}, {c.longitude, kLongitudeError},
                                  {c.height, 0, "Height out of range"}});
-      case kGeocentric:
-      case kLocalCartesian:
+      case PointKind::cartesian:
         return requireFinite(s, {{c.x, kEastingError}, {c.y, kNorthingError}, {c.z, 0, "Z out of range"}});
-      case kGeoref:
-      case kMgrs: return true;
-      default: return requireFinite(s, {{c.easting, kEastingError}, {c.northing, kNorthingError}});
+      case PointKind::georef:
+      case PointKind::mgrs: return true;
+      case PointKind::utm:
+      case PointKind::ups:
+      case PointKind::projected: break;
     }
+    return requireFinite(s, {{c.easting, kEastingError}, {c.northing, kNorthingError}});
   }
 
   // The parameters the side's system reads.
@@ -866,12 +321,12 @@ struct Engine::State {
   int checkInput() {
     SideState& in = side(Side::input);
     const Coordinates& c = in.coordinates;
-    switch (in.type) {
-      case kGeodetic:
-        if (!(c.latitude >= -90 * kDegree && c.latitude <= 90 * kDegree)) in.status |= kLatitudeError;
-        if (!(c.longitude >= -180 * kDegree && c.longitude <= 360 * kDegree)) in.status |= kLongitudeError;
+    switch (pointKind(in.type)) {
+      case PointKind::geodetic:
+        if (!(c.latitude >= -90 * kRadiansPerDegree && c.latitude <= 90 * kRadiansPerDegree)) in.status |= kLatitudeError;
+        if (!(c.longitude >= -180 * kRadiansPerDegree && c.longitude <= 360 * kRadiansPerDegree)) in.status |= kLongitudeError;
         break;
-      case kGeoref: in.status |= georefMinuteBits(c.text); break;
+      case PointKind::georef: in.status |= georefMinuteBits(c.text); break;
       default: break;
     }
     finiteCoordinates(in);
@@ -1003,7 +458,7 @@ int Engine::initialize() {
   }
   for (SideState& side : s.sides) {
     side = SideState{};
-    side.parameters = defaultParameters(kGeodetic);
+    side.parameters = systemRow(kGeodetic).defaults;
   }
   s.rememberTables();
   s.dirty = true;
@@ -1012,45 +467,13 @@ int Engine::initialize() {
   return 0;
 }
 
-int Engine::systemCount(long* count) const {
-  if (!initialized()) return kNotInitialized;
-  *count = kSystemCount;
-  return 0;
-}
-
-int Engine::systemName(long index, char* name) const {
-  if (!initialized()) return kNotInitialized;
-  if (index < 1 || index > kSystemCount) return kInvalidIndex;
-  copyBounded(name, kSystems[index - 1].name, kSystemNameLength);
-  return 0;
-}
-
-int Engine::systemCode(long index, char* code) const {
-  if (!initialized()) return kNotInitialized;
-  if (index < 1 || index > kSystemCount) return kInvalidIndex;
-  copyBounded(code, kSystems[index - 1].code, kSystemCodeLength);
-  return 0;
-}
-
-int Engine::systemIndex(const char* code, long* index) const {
-  if (!initialized()) return kNotInitialized;
-  if (code == nullptr) return kInvalidCode;
-  std::string_view wanted = trim(std::string_view(code, strnlen(code, 16)));
-  for (int i = 0; i < kSystemCount; ++i) {
-    if (equalNoCase(wanted, kSystems[i].code)) {
-      *index = i + 1;
-      return 0;
-    }
-  }
-  return kInvalidCode;
-}
 
 int Engine::setSystem(Side side, int type) {
   if (!initialized()) return kNotInitialized;
   if (type < 0 || type >= kSystemCount) return kInvalidType;
   SideState& s = state_->side(side);
   s.type = type;
-  s.parameters = defaultParameters(type);
+  s.parameters = systemRow(type).defaults;
   s.coordinates = Coordinates{};
   state_->dirty = true;
   return 0;
@@ -1130,9 +553,9 @@ int Engine::convert() {
   }
   SideState& in = s.side(Side::input);
   SideState& out = s.side(Side::output);
-  if (in.type == kGeoref || in.type == kMgrs) {
+  if (const PointKind kind = pointKind(in.type); kind == PointKind::georef || kind == PointKind::mgrs) {
     if (strnlen(in.coordinates.text, sizeof in.coordinates.text) > kGridTextLength) {
-      in.status |= in.type == kMgrs ? kMgrsStringError : kGeorefStringError;
+      in.status |= kind == PointKind::mgrs ? kMgrsStringError : kGeorefStringError;
       return kInputError;
     }
   }
@@ -1173,12 +596,12 @@ int Engine::conversionText(Side side, const char* separator, std::string* text) 
   text->clear();
   if (s.status == 0 && s.unmapped.empty()) return 0;
   *text = side == Side::input ? "Input " : "Output ";
-  *text += kSystems[s.type].name;
+  *text += systemRow(s.type).name;
   *text += ":";
-  for (const SideText& t : kSideTexts) {
-    if (s.status & ~s.ownWords & t.bit) {
+  for (long bit = kSemiMajorAxisError; bit <= kGeorefLatitudeMinuteError; bit <<= 1) {
+    if (s.status & ~s.ownWords & bit) {
       *text += separator;
-      *text += t.text;
+      *text += sideStatusText(bit);
     }
   }
   std::string_view rest(s.unmapped);
@@ -1191,16 +614,6 @@ int Engine::conversionText(Side side, const char* separator, std::string* text) 
   return 0;
 }
 
-std::string Engine::statusText(int status, const char* separator) {
-  std::string text;
-  for (const BitText& t : kEngineTexts) {
-    if (status & t.bit) {
-      if (!text.empty()) text += separator;
-      text += t.text;
-    }
-  }
-  return text;
-}
 
 int Engine::accuracy(AccuracyEstimate* estimate) {
   if (!initialized()) return kNotInitialized;
@@ -1413,3 +826,4 @@ int Engine::defineEllipsoid(const char* code, const char* name, double semiMajor
 }
 
 }  // namespace gxr::engine
+

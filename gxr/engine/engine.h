@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "catalogue.h"
+
 namespace gxr::engine {
 
 // Engine status bits.
@@ -61,19 +63,6 @@ inline constexpr long kSideWarningBits = kDatumDomainWarning | kLongitudeWarning
 
 enum class Side { input = 0, output = 1 };
 
-// System types, numbered as the catalogue (catalogue index minus one).
-enum SystemType : int {
-  kGeodetic = 0, kGeoref, kGeocentric, kLocalCartesian, kMgrs, kUtm, kUps,
-  kAlbers, kBonne, kCassini, kCylindricalEqualArea, kEckert4, kEckert6,
-  kEquidistantCylindrical, kLambert, kMercator, kMiller, kMollweide,
-  kOrthographic, kPolarStereographic, kPolyconic, kSinusoidal,
-  kTransverseCylindricalEqualArea, kTransverseMercator, kVanDerGrinten,
-};
-inline constexpr int kSystemCount = 25;
-
-// Geodetic height types.
-enum HeightType : int { kNoHeight = 0, kEllipsoidHeight = 1, kGeoidHeight = 2 };
-
 // Lengths of catalogue texts, without the terminator.
 inline constexpr std::size_t kSystemCodeLength = 2;
 inline constexpr std::size_t kSystemNameLength = 50;
@@ -85,23 +74,6 @@ inline constexpr std::size_t kEllipsoidNameLength = 29;
 // point's buffer is longer so that an over-long text is seen and refused.
 inline constexpr std::size_t kGridTextLength = 20;
 inline constexpr std::size_t kTextBufferSize = 32;
-
-// Parameters of a side's system. Angles in radians, lengths in metres; each
-// system reads only its own fields.
-struct Parameters {
-  int heightType = kEllipsoidHeight;  // geodetic
-  double originLatitude = 0;          // also standard parallel / latitude of true scale
-  double centralMeridian = 0;         // also origin longitude / longitude down from pole
-  double standardParallel1 = 0;
-  double standardParallel2 = 0;
-  double scaleFactor = 1;
-  double falseEasting = 0;
-  double falseNorthing = 0;
-  double originHeight = 0;  // local Cartesian
-  double orientation = 0;   // local Cartesian
-  long zone = 0;            // UTM, 0 lets the engine choose
-  long zoneOverride = 0;    // UTM
-};
 
 // A point of any system: geodetic in radians, lengths in metres.
 struct Coordinates {

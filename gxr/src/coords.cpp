@@ -13,10 +13,14 @@ namespace {
 
 using gxr::engine::Coordinates;
 using gxr::engine::Engine;
+using gxr::engine::ParameterShape;
 using gxr::engine::Parameters;
+using gxr::engine::PointKind;
 using gxr::engine::Side;
 using namespace gxr::dtcc;
 namespace eng = gxr::engine;
+
+static_assert(GXR_COORD_SYSTEMS == eng::kSystemCount, "the public types are the catalogue's");
 
 bool validType(int type) { return type >= 0 && type < GXR_COORD_SYSTEMS; }
 
@@ -32,11 +36,7 @@ void adviseHugePages(void* block, std::size_t size) {
   if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
-bool geodeticKind(int type) {
-  return type == GXR_CS_GEODETIC || type == GXR_CS_GEOCENTRIC || type == GXR_CS_LOCAL_CARTESIAN;
-}
-
-std::size_t pointSize(int type) { return geodeticKind(type) ? sizeof(GxrPoint3) : sizeof(GxrGridPoint); }
+std::size_t pointSize(int type) { return eng::threeNumberPoint(type) ? sizeof(GxrPoint3) : sizeof(GxrGridPoint); }
 
 // The record's fields in the engine's terms, for the system of the type.
 Parameters parametersOf(int type, const GxrCoordParams& r) {
@@ -48,19 +48,20 @@ Parameters parametersOf(int type, const GxrCoordParams& r) {
   p.originLatitude = radians(r.originLatitude);
   p.standardParallel1 = radians(r.standardParallel1);
   p.standardParallel2 = radians(r.standardParallel2);
-  switch (type) {
-    case GXR_CS_GEODETIC: p.heightType = r.heightType; break;
-    case GXR_CS_LOCAL_CARTESIAN:
+  switch (eng::parameterShape(type)) {
+    case ParameterShape::heightType: p.heightType = r.heightType; break;
+    case ParameterShape::localOrigin:
       p.originHeight = r.standardParallel2;
       p.orientation = radians(r.standardParallel1);
       break;
-    case GXR_CS_UTM:
+    case ParameterShape::utmZone:
       p.zone = r.zone;
       p.zoneOverride = r.heightType;
       break;
-    case GXR_CS_POLYCONIC: p.originLatitude = radians(r.scaleFactor); break;
     default: break;
   }
+  // The record carries Polyconic's origin latitude in its scale-factor field.
+  if (type == GXR_CS_POLYCONIC) p.originLatitude = radians(r.scaleFactor);
   return p;
 }
 
@@ -82,9 +83,9 @@ void copyText(char* dest, std::size_t size, const char* src, std::size_t srcSize
 
 Coordinates coordinatesOf(int type, const void* points, int index) {
   Coordinates c;
-  if (geodeticKind(type)) {
+  if (eng::threeNumberPoint(type)) {
     const GxrPoint3& p = static_cast<const GxrPoint3*>(points)[index];
-    if (type == GXR_CS_GEODETIC) {
+    if (eng::pointKind(type) == PointKind::geodetic) {
       c.latitude = radians(p.geodetic.latitude);
       c.longitude = radians(p.geodetic.longitude);
       c.height = p.geodetic.height;
@@ -100,15 +101,15 @@ Coordinates coordinatesOf(int type, const void* points, int index) {
   c.northing = g.northing;
   c.zone = g.zone;
   c.hemisphere = g.hemisphere;
-  if (type == GXR_CS_GEOREF) copyText(c.text, sizeof c.text, g.georef, sizeof g.georef);
-  if (type == GXR_CS_MGRS) copyText(c.text, sizeof c.text, g.mgrs, sizeof g.mgrs);
+  if (eng::pointKind(type) == PointKind::georef) copyText(c.text, sizeof c.text, g.georef, sizeof g.georef);
+  if (eng::pointKind(type) == PointKind::mgrs) copyText(c.text, sizeof c.text, g.mgrs, sizeof g.mgrs);
   return c;
 }
 
 void storeCoordinates(int type, const Coordinates& c, void* points, int index) {
-  if (geodeticKind(type)) {
+  if (eng::threeNumberPoint(type)) {
     GxrPoint3& p = static_cast<GxrPoint3*>(points)[index];
-    if (type == GXR_CS_GEODETIC) {
+    if (eng::pointKind(type) == PointKind::geodetic) {
       p.geodetic.latitude = degrees(c.latitude);
       p.geodetic.longitude = degrees(c.longitude);
       p.geodetic.height = wholeMetres(c.height);
@@ -120,16 +121,16 @@ void storeCoordinates(int type, const Coordinates& c, void* points, int index) {
     return;
   }
   GxrGridPoint& g = static_cast<GxrGridPoint*>(points)[index];
-  switch (type) {
-    case GXR_CS_GEOREF: copyText(g.georef, sizeof g.georef, c.text, sizeof c.text); break;
-    case GXR_CS_MGRS: copyText(g.mgrs, sizeof g.mgrs, c.text, sizeof c.text); break;
-    case GXR_CS_UTM:
+  switch (eng::pointKind(type)) {
+    case PointKind::georef: copyText(g.georef, sizeof g.georef, c.text, sizeof c.text); break;
+    case PointKind::mgrs: copyText(g.mgrs, sizeof g.mgrs, c.text, sizeof c.text); break;
+    case PointKind::utm:
       g.easting = c.easting;
       g.northing = c.northing;
       g.hemisphere = c.hemisphere;
       g.zone = static_cast<int32_t>(c.zone);
       break;
-    case GXR_CS_UPS:
+    case PointKind::ups:
       g.easting = c.easting;
       g.northing = c.northing;
       g.hemisphere = c.hemisphere;
@@ -151,7 +152,7 @@ int checkSideType(Side side, int type) {
 // Point loading and reading once type and index are known to be valid. The
 // batch loop has just set the sides to the types and skips that check.
 int loadPoint(Engine& engine, int type, const void* points, int index, bool sideChecked) {
-  if (type == GXR_CS_GEODETIC) {
+  if (eng::pointKind(type) == PointKind::geodetic) {
     const GxrPoint3& p = static_cast<const GxrPoint3*>(points)[index];
     if (int status = GXR_GeoCoordValidate(p.geodetic.latitude, p.geodetic.longitude); status != GXR_OK)
       return status;
@@ -247,10 +248,11 @@ extern "C" {
 int GXR_CoordParamSet(int direction, int type, const GxrCoordParams* params) {
   if (params == nullptr) return GXR_NULL_POINTER;
   if (!validType(type) || (direction != 0 && direction != 1)) return GXR_INVALID_FLAG;
-  if (type == GXR_CS_GEOCENTRIC || type == GXR_CS_UPS) return GXR_OK;
+  const ParameterShape shape = eng::parameterShape(type);
+  if (shape == ParameterShape::none) return GXR_OK;
   Engine& engine = Engine::instance();
   int status = 0;
-  if (type == GXR_CS_GEOREF || type == GXR_CS_MGRS) {
+  if (shape == ParameterShape::gridDigits) {
     status = engine.setPrecision(params->precision);
   } else {
     const Side side = direction == 0 ? Side::input : Side::output;
