@@ -7,6 +7,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <filesystem>
 #include <locale>
 #include <string>
 
@@ -35,7 +36,8 @@ private:
     // once per process; where that fails an installed one may still serve.
     static bool compile_locale() {
         static const bool compiled = [] {
-            const std::string dir = "/tmp/nbx_comma_locale." + std::to_string(getpid());
+            static const std::string dir = "/tmp/nbx_comma_locale." + std::to_string(getpid());
+            std::atexit([] { std::filesystem::remove_all(dir); });
             const std::string command = "mkdir -p " + dir + " && localedef -i de_DE -f UTF-8 " + dir + "/de_DE.utf8 >/dev/null 2>&1";
             return std::system(command.c_str()) == 0 && setenv("LOCPATH", dir.c_str(), 1) == 0;
         }();
