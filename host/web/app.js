@@ -5,7 +5,7 @@
 
 const token = new URLSearchParams(location.search).get("token") || "";
 const $ = (id) => document.getElementById(id);
-const seen = { events: 0, picture: "", windows: new Map() };
+const seen = { events: 0, picture: "", windows: new Map(), asked: 0, shown: 0 };
 let acting = Promise.resolve(); // acts are sent one after the other, in order
 let pending = 0; // acts sent and not yet answered
 
@@ -33,8 +33,11 @@ function showError(text) {
 }
 
 async function refresh() {
+  const asked = ++seen.asked;
   try {
     const state = await request(`api/state?events=${seen.events}&picture=${seen.picture}`);
+    if (asked < seen.shown) return; // a later state is on the page already
+    seen.shown = asked;
     render(state);
   } catch (e) {
     showError(e.message);
