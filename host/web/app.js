@@ -251,10 +251,12 @@ let popupAt = { x: 0, y: 0 };
 
 function renderPopup(entries) {
   const popup = $("popup");
+  const key = entries ? JSON.stringify(entries) : "";
   popup.hidden = !entries;
-  if (!entries) return;
   Object.assign(popup.style, { left: `${popupAt.x}px`, top: `${popupAt.y}px` });
-  popup.replaceChildren(...entries.map((entry) =>
+  if (popup.dataset.key === key) return;
+  popup.dataset.key = key;
+  popup.replaceChildren(...(entries || []).map((entry) =>
     element("li", { textContent: entry, onclick: () => act({ act: "popup", entry }) })));
 }
 
