@@ -367,10 +367,11 @@ int whole_number(const std::string& text, int fallback) {
 }
 
 // The HTTP side: listens on a thread of its own, its workers checking the
-// token and queuing the requests. Stops and joins when destroyed.
+// token and queuing the requests. Stops and joins when destroyed, after
+// closing the queue so that no worker still waits on it.
 class HttpServer {
 public:
-    HttpServer(const ServeOptions& options, RequestQueue& queue, Face& face) : token_(random_token()) {
+    HttpServer(const ServeOptions& options, RequestQueue& queue, Face& face) : token_(random_token()), queue_(queue) {
         server_.new_task_queue = [] { return new httplib::ThreadPool(16); };
         server_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
             const std::string given = req.has_param("token") ? req.get_param_value("token") : req.get_header_value("X-Token");
@@ -412,6 +413,7 @@ public:
     }
 
     ~HttpServer() {
+        queue_.close();
         server_.stop();
         thread_.join();
     }
@@ -430,6 +432,7 @@ private:
     }
 
     std::string token_;
+    RequestQueue& queue_;
     std::string address_;
     int port_ = -1;
     httplib::Server server_;

@@ -24,7 +24,7 @@ SKIP = 77
 
 try:
     from selenium import webdriver
-    from selenium.common.exceptions import StaleElementReferenceException
+    from selenium.common.exceptions import StaleElementReferenceException, TimeoutException
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
@@ -95,7 +95,11 @@ class Page:
                 return condition()
             except StaleElementReferenceException:  # redrawn meanwhile: ask again
                 return False
-        return WebDriverWait(self.driver, WAIT).until(holds, message="the page never showed " + what)
+        try:
+            return WebDriverWait(self.driver, WAIT).until(holds, message="the page never showed " + what)
+        except TimeoutException:
+            self.screenshot("timed-out.png")  # what it showed instead
+            raise
 
     def idle(self):
         self.until(lambda: not self.driver.find_element(By.ID, "busy").is_displayed(), "the act answered")
@@ -139,6 +143,12 @@ class Page:
         self.idle()
         self.until(lambda: not self.driver.find_elements(By.CSS_SELECTOR, f'section.dialog[data-name="{dialog}"]'),
                    f"{dialog} closed")
+
+    def move(self, dialog, dx, dy):
+        """Drags the dialog by its title bar."""
+        title = self.dialog(dialog).find_element(By.CSS_SELECTOR, ".title")
+        ActionChains(self.driver).drag_and_drop_by_offset(title, dx, dy).perform()
+        self.idle()
 
     def table(self, dialog, name):
         """The rows of a table control: (cells, highlighted)."""
@@ -236,6 +246,7 @@ class BrowserTest(unittest.TestCase):
         self.assertEqual([cells[:3] for cells, _ in report], [
             ["top.campus.core", "10.1.1.0/24", "ospf"], ["top.campus.east", "10.1.1.0/24", "direct"],
             ["top.campus.west", "10.1.0.0/16", "rip"]])
+        page.move("ra/find_network", 800, 380)  # off the routers, for the picture
         page.screenshot("campus-reachability.png")
 
         # Find Node with the IP report; its export through the file chooser.
@@ -301,10 +312,10 @@ class BrowserTest(unittest.TestCase):
         page.until(lambda: page.paths().get(shortcut) == ("top.hq.hq_core1", "top.isp.isp_edge"), "the shortcut path")
         self.assertEqual(page.marks().get("top.branch2.br2_gw"), "S")
         page.close("ra/reach_report")
-        title = page.dialog("ra/find_network").find_element(By.CSS_SELECTOR, ".title")
-        ActionChains(self.driver).drag_and_drop_by_offset(title, 880, 300).perform()
-        page.idle()
-        page.until(lambda: page.dialog("ra/find_network").value_of_css_property("left") != "120px", "the dialog moved")
+        page.move("ra/find_network", 880, 300)
+        # Drawn anew from the server's state: the window is where it was dropped.
+        self.driver.refresh()
+        page.until(lambda: page.dialog("ra/find_network").value_of_css_property("left") == "1000px", "the dialog moved")
 
         label = self.driver.find_element(By.CSS_SELECTOR, f'#picture g.path[data-object="{shortcut}"] text')
         ActionChains(self.driver).context_click(label).perform()

@@ -5,7 +5,7 @@
 
 const token = new URLSearchParams(location.search).get("token") || "";
 const $ = (id) => document.getElementById(id);
-const seen = { events: 0, picture: "", windows: new Map() };
+const seen = { events: 0, picture: "", windows: new Map(), asked: 0, shown: 0 };
 let acting = Promise.resolve(); // acts are sent one after the other, in order
 let pending = 0; // acts sent and not yet answered
 
@@ -33,8 +33,11 @@ function showError(text) {
 }
 
 async function refresh() {
+  const asked = ++seen.asked;
   try {
     const state = await request(`api/state?events=${seen.events}&picture=${seen.picture}`);
+    if (asked < seen.shown) return; // a later state is on the page already
+    seen.shown = asked;
     render(state);
   } catch (e) {
     showError(e.message);
@@ -248,10 +251,12 @@ let popupAt = { x: 0, y: 0 };
 
 function renderPopup(entries) {
   const popup = $("popup");
+  const key = entries ? JSON.stringify(entries) : "";
   popup.hidden = !entries;
-  if (!entries) return;
   Object.assign(popup.style, { left: `${popupAt.x}px`, top: `${popupAt.y}px` });
-  popup.replaceChildren(...entries.map((entry) =>
+  if (popup.dataset.key === key) return;
+  popup.dataset.key = key;
+  popup.replaceChildren(...(entries || []).map((entry) =>
     element("li", { textContent: entry, onclick: () => act({ act: "popup", entry }) })));
 }
 
