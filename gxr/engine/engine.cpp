@@ -2,8 +2,6 @@
 // this process loaded them.
 #include "engine.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cctype>

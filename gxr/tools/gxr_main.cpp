@@ -251,48 +251,76 @@ std::optional<int> digitsOption(const std::string& flag, const std::string& text
 
 // ---------------------------------------------------------------- systems
 
-// The tool's view of each system, in the library's type order: its code and
-// the parameter keys it reads.
+// The parameter keys each system reads, by the library's type; the codes
+// and names of the systems are the library's own (GXR_CoordinateSystemListGet).
 struct SystemKeys {
-  const char* code;
+  int type;
   const char* keys;
 };
-const SystemKeys kSystems[GXR_COORD_SYSTEMS] = {
-    {"GD", "height"},
-    {"GE", ""},
-    {"GC", ""},
-    {"LC", "lat0 lon0 h0 orient"},
-    {"MG", ""},
-    {"UT", "zone override"},
-    {"UP", ""},
-    {"AC", "lat0 lon0 lat1 lat2 x0 y0"},
-    {"BF", "lat0 lon0 x0 y0"},
-    {"CS", "lat0 lon0 x0 y0"},
-    {"LI", "lat0 lon0 x0 y0"},
-    {"EF", "lon0 x0 y0"},
-    {"ED", "lon0 x0 y0"},
-    {"CP", "lat_ts lat0 lon0 x0 y0"},
-    {"LE", "lat0 lon0 lat1 lat2 x0 y0"},
-    {"MC", "lat0 lon0 k x0 y0"},
-    {"MH", "lon0 x0 y0"},
-    {"MP", "lon0 x0 y0"},
-    {"OD", "lat0 lon0 x0 y0"},
-    {"PG", "lat_ts lat0 lon0 x0 y0"},
-    {"PH", "lat0 lon0 x0 y0"},
-    {"SA", "lon0 x0 y0"},
-    {"TX", "lat0 lon0 k x0 y0"},
-    {"TC", "lat0 lon0 k x0 y0"},
-    {"VA", "lon0 x0 y0"},
+const SystemKeys kSystemKeys[] = {
+    {GXR_CS_GEODETIC, "height"},
+    {GXR_CS_LOCAL_CARTESIAN, "lat0 lon0 h0 orient"},
+    {GXR_CS_UTM, "zone override"},
+    {GXR_CS_ALBERS, "lat0 lon0 lat1 lat2 x0 y0"},
+    {GXR_CS_BONNE, "lat0 lon0 x0 y0"},
+    {GXR_CS_CASSINI, "lat0 lon0 x0 y0"},
+    {GXR_CS_CYL_EQUAL_AREA, "lat0 lon0 x0 y0"},
+    {GXR_CS_ECKERT4, "lon0 x0 y0"},
+    {GXR_CS_ECKERT6, "lon0 x0 y0"},
+    {GXR_CS_EQUIDISTANT_CYL, "lat_ts lat0 lon0 x0 y0"},
+    {GXR_CS_LAMBERT, "lat0 lon0 lat1 lat2 x0 y0"},
+    {GXR_CS_MERCATOR, "lat0 lon0 k x0 y0"},
+    {GXR_CS_MILLER, "lon0 x0 y0"},
+    {GXR_CS_MOLLWEIDE, "lon0 x0 y0"},
+    {GXR_CS_ORTHOGRAPHIC, "lat0 lon0 x0 y0"},
+    {GXR_CS_POLAR_STEREO, "lat_ts lat0 lon0 x0 y0"},
+    {GXR_CS_POLYCONIC, "lat0 lon0 x0 y0"},
+    {GXR_CS_SINUSOIDAL, "lon0 x0 y0"},
+    {GXR_CS_TRANS_CYL_EQUAL_AREA, "lat0 lon0 k x0 y0"},
+    {GXR_CS_TRANSVERSE_MERCATOR, "lat0 lon0 k x0 y0"},
+    {GXR_CS_VAN_DER_GRINTEN, "lon0 x0 y0"},
 };
 
-int systemType(const std::string& code) {
-  for (int i = 0; i < GXR_COORD_SYSTEMS; ++i)
-    if (strcasecmp(code.c_str(), kSystems[i].code) == 0) return i;
+// The keys of the type, empty for a system without parameters.
+const char* systemKeys(int type) {
+  for (const SystemKeys& k : kSystemKeys)
+    if (k.type == type) return k.keys;
+  return "";
+}
+
+// The library's catalogue: the code and name of each type, in type order.
+struct System {
+  std::string code, name;
+};
+using Catalogue = std::vector<System>;
+
+// Reads the catalogue of the initialised library; reports a failure.
+std::optional<Catalogue> readCatalogue() {
+  GxrCoordSysList list{};
+  GxrDiagnostic diagnostic{};
+  const int status = GXR_CoordinateSystemListGet(&list, &diagnostic);
+  Catalogue catalogue;
+  for (int i = 0; i < list.count && status == GXR_OK; ++i) catalogue.push_back({list.codes[i], list.names[i]});
+  for (int i = 0; i < GXR_COORD_SYSTEMS; ++i) {
+    GXR_PtrFree(reinterpret_cast<void**>(&list.codes[i]));
+    GXR_PtrFree(reinterpret_cast<void**>(&list.names[i]));
+  }
+  if (status != GXR_OK) {
+    reportFailure("", status, &diagnostic);
+    return std::nullopt;
+  }
+  return catalogue;
+}
+
+// The type of a system code, -1 when the catalogue has none such.
+int systemType(const Catalogue& catalogue, const std::string& code) {
+  for (std::size_t i = 0; i < catalogue.size(); ++i)
+    if (strcasecmp(code.c_str(), catalogue[i].code.c_str()) == 0) return static_cast<int>(i);
   return -1;
 }
 
 bool takesKey(int type, const std::string& key) {
-  std::istringstream keys(kSystems[type].keys);
+  std::istringstream keys(systemKeys(type));
   std::string k;
   while (keys >> k)
     if (k == key) return true;
@@ -359,9 +387,9 @@ std::optional<double> keyValue(const ParameterKey& key, const std::string& text)
   return std::nullopt;
 }
 
-std::string systemKeysText(int type) {
-  const std::string keys = kSystems[type].keys;
-  return std::string(kSystems[type].code) + (keys.empty() ? " takes no parameters" : " takes " + keys);
+std::string systemKeysText(const std::string& code, int type) {
+  const std::string keys = systemKeys(type);
+  return code + (keys.empty() ? " takes no parameters" : " takes " + keys);
 }
 
 // A key the system would not read, or a value the engine would take without
@@ -379,7 +407,7 @@ std::string zoneProblem(const GxrCoordParams& p, bool zoneGiven, bool overrideGi
 // Parameters as the record carries them, starting from values that make
 // every system usable when only some keys are given. Empty problem on
 // success.
-GxrCoordParams parseParameters(int type, const std::string& list, std::string* problem) {
+GxrCoordParams parseParameters(const std::string& code, int type, const std::string& list, std::string* problem) {
   GxrCoordParams p{};
   p.scaleFactor = 1;
   p.heightType = type == GXR_CS_UTM ? 0 : GXR_HEIGHT_ELLIPSOID;
@@ -394,7 +422,7 @@ GxrCoordParams parseParameters(int type, const std::string& list, std::string* p
     const ParameterKey* key = keyNamed(name);
     if (key == nullptr && name == "precision") return *problem = "the digits of MG and GE output are set with -g", p;
     if (key == nullptr) return *problem = "unknown parameter " + name + " (gxr help convert lists them)", p;
-    if (!takesKey(type, name)) return *problem = "parameter " + name + " is not used: " + systemKeysText(type), p;
+    if (!takesKey(type, name)) return *problem = "parameter " + name + " is not used: " + systemKeysText(code, type), p;
     const std::optional<double> v = keyValue(*key, text);
     if (!v) return *problem = "bad value for " + name + ": \"" + text + "\"", p;
     if ((name == "zone" || name == "override") && *v != std::floor(*v))
@@ -557,6 +585,10 @@ std::string formatPoint(int type, const GxrPoint3& p, const GxrGridPoint& g, con
 
 struct ConvertJob {
   std::string from = "GD", to = "GD", fromDatum = "WGE", toDatum = "WGE";
+  // As given; read once the systems are known.
+  std::optional<std::string> fromList, toList;
+  std::optional<int> gridDigits;
+  bool styled = false;
   int fromType = 0, toType = 0;
   std::optional<GxrCoordParams> fromParams, toParams;
   OutputFormat format;
@@ -611,9 +643,6 @@ bool convertPoint(const ConvertJob& job, const Parsed& parsed, const std::string
 
 // The options of convert into job; empty on success, else the problem.
 std::string parseConvertOptions(const Arguments& args, ConvertJob* job, std::vector<std::string>* coordinate) {
-  std::optional<std::string> fromList, toList;
-  std::optional<int> gridDigits;
-  bool styled = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&]() -> std::optional<std::string> {
@@ -624,7 +653,7 @@ std::string parseConvertOptions(const Arguments& args, ConvertJob* job, std::vec
     std::string problem;
     if (a == "-d" || a == "-:") {
       job->format.angles = a == "-d" ? AngleStyle::dms : AngleStyle::colons;
-      styled = true;
+      job->styled = true;
       continue;
     }
     if (a == "-s" || a == "-t" || a == "-S" || a == "-T" || a == "-p" || a == "-q" || a == "-a" || a == "-l" ||
@@ -640,26 +669,36 @@ std::string parseConvertOptions(const Arguments& args, ConvertJob* job, std::vec
     else if (a == "-t") job->to = *v;
     else if (a == "-S") job->fromDatum = *v;
     else if (a == "-T") job->toDatum = *v;
-    else if (a == "-p") fromList = *v;
-    else if (a == "-q") toList = *v;
+    else if (a == "-p") job->fromList = *v;
+    else if (a == "-q") job->toList = *v;
     else if (a == "-a" && !(job->format.angleDigits = digitsOption(a, *v, kMaxAngleDigits, &problem))) return problem;
     else if (a == "-l" && !(job->format.lengthDigits = digitsOption(a, *v, kMaxLengthDigits, &problem))) return problem;
-    else if (a == "-g" && !(gridDigits = digitsOption(a, *v, kMaxGridDigits, &problem)))
+    else if (a == "-g" && !(job->gridDigits = digitsOption(a, *v, kMaxGridDigits, &problem)))
       return problem + " (MGRS and GEOREF texts have 0 to 5 digits)";
   }
-  job->fromType = systemType(job->from);
-  job->toType = systemType(job->to);
+  return {};
+}
+
+// The job's systems from the library's catalogue, and what depends on them:
+// which output options apply and the parameters. Empty on success, else the
+// problem.
+std::string resolveSystems(const Catalogue& catalogue, ConvertJob* job) {
+  job->fromType = systemType(catalogue, job->from);
+  job->toType = systemType(catalogue, job->to);
   if (job->fromType < 0) return "unknown system " + job->from + " (see gxr systems)";
   if (job->toType < 0) return "unknown system " + job->to + " (see gxr systems)";
   const bool geodeticOut = job->toType == GXR_CS_GEODETIC, textOut = gridTextKind(job->toType);
-  if ((styled || job->format.angleDigits) && !geodeticOut) return "-d, -: and -a apply to GD output only";
+  if ((job->styled || job->format.angleDigits) && !geodeticOut) return "-d, -: and -a apply to GD output only";
   if (job->format.lengthDigits && (geodeticOut || textOut))
     return "-l applies to output in metres (not GD, MG or GE)";
-  if (gridDigits && !textOut) return "-g applies to MG and GE output only";
+  if (job->gridDigits && !textOut) return "-g applies to MG and GE output only";
+  const std::string& fromCode = catalogue[job->fromType].code;
+  const std::string& toCode = catalogue[job->toType].code;
   std::string problem;
-  if (fromList) job->fromParams = parseParameters(job->fromType, *fromList, &problem);
-  if (problem.empty() && (toList || gridDigits)) job->toParams = parseParameters(job->toType, toList.value_or(""), &problem);
-  if (gridDigits) job->toParams->precision = *gridDigits;
+  if (job->fromList) job->fromParams = parseParameters(fromCode, job->fromType, *job->fromList, &problem);
+  if (problem.empty() && (job->toList || job->gridDigits))
+    job->toParams = parseParameters(toCode, job->toType, job->toList.value_or(""), &problem);
+  if (job->gridDigits) job->toParams->precision = *job->gridDigits;
   return problem;
 }
 
@@ -669,6 +708,9 @@ int runConvert(const Arguments& args) {
   if (std::string problem = parseConvertOptions(args, &job, &coordinate); !problem.empty())
     return usage(problem, "convert");
   if (initialise() != GXR_OK) return kExitFailure;
+  const std::optional<Catalogue> catalogue = readCatalogue();
+  if (!catalogue) return kExitFailure;
+  if (std::string problem = resolveSystems(*catalogue, &job); !problem.empty()) return usage(problem, "convert");
   for (const std::string* datum : {&job.fromDatum, &job.toDatum}) {
     char name[32] = {}, code[3] = {};
     if (GXR_DatumEllipseGet(datum->c_str(), name, code) != GXR_OK)
@@ -715,21 +757,15 @@ int noOperands(const Arguments& args, const char* command) {
 int runSystems(const Arguments& args) {
   if (int refused = noOperands(args, "systems")) return refused;
   if (initialise() != GXR_OK) return kExitFailure;
-  GxrCoordSysList list{};
-  GxrDiagnostic diagnostic{};
-  int status = GXR_CoordinateSystemListGet(&list, &diagnostic);
-  for (int i = 0; i < list.count && status == GXR_OK; ++i) {
-    const int type = systemType(list.codes[i]);
-    const char* keys = type < 0 ? "" : kSystems[type].keys;
-    if (keys[0] == '\0') std::printf("%2d  %s  %s\n", i, list.codes[i], list.names[i]);
-    else std::printf("%2d  %s  %-34s %s\n", i, list.codes[i], list.names[i], keys);
+  const std::optional<Catalogue> catalogue = readCatalogue();
+  if (!catalogue) return kExitFailure;
+  for (std::size_t i = 0; i < catalogue->size(); ++i) {
+    const System& system = (*catalogue)[i];
+    const char* keys = systemKeys(static_cast<int>(i));
+    if (keys[0] == '\0') std::printf("%2zu  %s  %s\n", i, system.code.c_str(), system.name.c_str());
+    else std::printf("%2zu  %s  %-34s %s\n", i, system.code.c_str(), system.name.c_str(), keys);
   }
-  for (int i = 0; i < GXR_COORD_SYSTEMS; ++i) {
-    freeBlock(list.codes[i]);
-    freeBlock(list.names[i]);
-  }
-  if (status != GXR_OK) reportFailure("", status, &diagnostic);
-  return status == GXR_OK ? 0 : kExitFailure;
+  return 0;
 }
 
 int runDatums(const Arguments& args) {
