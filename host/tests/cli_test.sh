@@ -39,5 +39,10 @@ expect 2 "plug-in '$sarv' has no export 'x'" -- "$host" call --plugin "$(basenam
 expect 2 "plug-in '$tmp/alt/other.i0.xeq.so' has no export 'x'" -- \
   env XEQHOST_PLUGIN_PATH="$tmp/none::$tmp/alt" "$host" call --plugin other --export x
 expect 2 "cannot load plug-in 'nosuch'" -- "$host" call --plugin nosuch --export x
+# The browser face refuses bad arguments before it listens.
+expect 2 "serve takes one model file" -- "$host" serve
+expect 2 "--port takes a port number" -- "$host" serve "$good" --port 80x
+expect 2 "$tmp/missing.json: cannot open the model file" -- "$host" serve "$tmp/missing.json" --plugin sarv
+expect 2 "cannot load plug-in 'nosuch'" -- "$host" serve "$good" --plugin nosuch
 [ ! -e "$tmp/o.json" ] || { echo "FAIL: a failed conversion wrote its output"; failures=$((failures + 1)); }
 exit $((failures > 0))
