@@ -132,15 +132,26 @@ void recoverInterruptedDefinition(const std::string& path) {
 std::string datumLine(const std::string& code, const char* name, const std::string& ellipsoid, double dx, double dy,
                       double dz, double sx, double sy, double sz, double south, double north, double west,
                       double east) {
-  std::string line = "*" + padded(code, 8) + padded("\"" + std::string(name) + "\"", 33) + ellipsoid;
+  // Built by appending: GCC 12's restrict check misreads the chained
+  // concatenations as overlapping copies in Release builds.
+  std::string quoted = "\"";
+  quoted += name;
+  quoted += '"';
+  std::string line = "*";
+  line += padded(code, 8);
+  line += padded(quoted, 33);
+  line += ellipsoid;
   for (double v : {dx, sx, dy, sy, dz, sz}) line += column(v, 4);
   for (double radians : {south, north, west, east}) line += column(radians / kRadiansPerDegree, 4);
   return line + " \n";
 }
 
 std::string ellipsoidLine(const std::string& code, const char* name, double semiMajor, double semiMinor) {
-  return "*" + padded(name, 30) + code + column(semiMajor, 0) + column(semiMinor, 0) +
-         column(semiMajor / (semiMajor - semiMinor), 0) + " \n";
+  std::string line = "*";
+  line += padded(name, 30);
+  line += code;
+  for (double v : {semiMajor, semiMinor, semiMajor / (semiMajor - semiMinor)}) line += column(v, 0);
+  return line + " \n";
 }
 
 std::string withLine(std::string table, const std::string& line) {
