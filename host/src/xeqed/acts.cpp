@@ -371,8 +371,8 @@ void close_all() {
         Window* w = window_of(newest);
         w->blocks = 0;
         w->visible = true; // the user closes hidden pages too
-        if (!close(newest).empty()) remove_window(newest);
-        if (window_of(newest)) remove_window(newest);
+        close(newest);
+        remove_window(newest); // whatever the close did, the window goes (erasing a gone one is nothing)
     }
 }
 
